@@ -1,0 +1,20 @@
+// audio.hpp - rendering the soundtrack for the capture tool.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "synth/synth.hpp"
+
+namespace capture {
+
+// Renders the whole song into a fresh buffer. With `progress` set it shows
+// frames done on stderr while it works.
+std::unique_ptr<synth::SoundBuffer> soundtrack_render(bool progress);
+
+// Writes frames [first, first + count) of the buffer as a 32-bit float stereo
+// 44,100 Hz WAV file at `path` (complete or not at all). Returns false after
+// printing a message naming the path.
+bool wav_write(const std::string& path, const synth::SoundBuffer& sound, long first, long count);
+
+}  // namespace capture

@@ -1,0 +1,45 @@
+#include "tools/capture/commands.hpp"
+
+#include <cstdio>
+#include <string>
+
+namespace capture {
+
+const std::vector<Command>& commands() {
+  static const std::vector<Command> list = {
+      {"audio", "audio OUT.wav",
+       "Renders the whole soundtrack (4,762,368 frames) to a 32-bit float stereo 44,100 Hz WAV file.",
+       command_audio},
+  };
+  return list;
+}
+
+namespace {
+
+void usage(std::FILE* to) {
+  std::fprintf(to, "usage: intro-capture COMMAND [ARGS]\n\nRenders the piece offline.\n\ncommands:\n");
+  for (const Command& c : commands()) std::fprintf(to, "  intro-capture %s\n      %s\n", c.synopsis, c.summary);
+  std::fprintf(to, "\nExit codes: 0 done, 1 the work failed (message names what), 2 bad usage.\n");
+}
+
+}  // namespace
+
+int capture_main(int argc, char** argv) {
+  if (argc < 2) {
+    usage(stderr);
+    return 2;
+  }
+  const std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    usage(stdout);
+    return 0;
+  }
+  for (const Command& c : commands()) {
+    if (name == c.name) return c.run(Args(argv + 2, argv + argc));
+  }
+  std::fprintf(stderr, "intro-capture: unknown command '%s'\n\n", name.c_str());
+  usage(stderr);
+  return 2;
+}
+
+}  // namespace capture
