@@ -14,7 +14,7 @@ namespace synth {
 
 void unit_delay(UnitContext& c) {
   const uint8_t line_count = params_decode(c, 6);
-  const float* p = c.ws.decoded;
+  const float* p = c.decoded;
   const double send = p[0], dry = p[1], feedback = p[2], damping = p[3];
   const uint8_t length_index = raw_param(c, 6, 4);
   const uint16_t* lengths = c.ws.song->delay_lengths + length_index;

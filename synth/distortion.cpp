@@ -18,7 +18,7 @@ double waveshape(double x, double d) {
 
 void unit_distortion(UnitContext& c) {
   params_decode(c, 1);
-  c.stack.top() = waveshape(c.stack.top(), c.ws.decoded[0]);
+  c.stack.top() = waveshape(c.stack.top(), c.decoded[0]);
 }
 
 }  // namespace synth

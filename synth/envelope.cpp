@@ -6,7 +6,7 @@ namespace synth {
 
 void unit_envelope(UnitContext& c) {
   params_decode(c, 5);
-  const float* p = c.ws.decoded;
+  const float* p = c.decoded;
   const float sustain = p[2];
   const float gain = p[4];
   UnitState& u = c.state;

@@ -6,7 +6,7 @@ namespace synth {
 
 void unit_filter(UnitContext& c) {
   const uint8_t mode = params_decode(c, 3);
-  const float frequency = c.ws.decoded[0], damping = c.ws.decoded[1];
+  const float frequency = c.decoded[0], damping = c.decoded[1];
   float* w = c.state.word;
   const double x = c.stack.top();
 

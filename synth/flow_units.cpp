@@ -48,7 +48,7 @@ void unit_arithmetic(UnitContext& c) {
 
 void unit_store(UnitContext& c) {
   const uint8_t target = params_decode(c, 2);
-  const double amount = c.ws.decoded[0];
+  const double amount = c.decoded[0];
   const double value = (amount - 0.5) * 2.0 * c.stack.top();
   c.voice.units[target / 8].word[target % 8] = static_cast<float>(value);
 }
@@ -61,7 +61,7 @@ void unit_pan(UnitContext& c) {
 
 void unit_output(UnitContext& c) {
   params_decode(c, 2);
-  const double main_gain = c.ws.decoded[0], aux_gain = c.ws.decoded[1];
+  const double main_gain = c.decoded[0], aux_gain = c.decoded[1];
   const double left = c.stack.pop(), right = c.stack.pop();
   c.voice.aux_out[0] = static_cast<float>(left * aux_gain);
   c.voice.aux_out[1] = static_cast<float>(right * aux_gain);

@@ -29,7 +29,7 @@ double remainder_of_one(double s) {
 
 void unit_oscillator(UnitContext& c) {
   const uint8_t flags = params_decode(c, 7);
-  const float* p = c.ws.decoded;
+  const float* p = c.decoded;
   const float transpose = p[0], detune = p[1], color = p[3], shape = p[4], gain = p[5];
   UnitState& u = c.state;
 

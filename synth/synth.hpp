@@ -172,7 +172,6 @@ struct Pow2Memo {
 struct SynthWorkspace {
   const Song* song;
   int32_t voice_toggle[kInstruments];
-  float decoded[16];
   VoiceState voices[kVoices];
   VoiceState master;
   uint32_t noise_state;     // shared by every Noise oscillator, advanced in execution order

@@ -43,13 +43,14 @@ struct UnitContext {
   SignalStack& stack;
   Cursors& cursors;
   Pow2Memo& memo;         // the unit's memoised power of two
+  float* decoded;         // the running unit's decoded parameters (params_decode fills it)
 };
 
-// Takes the next n parameter bytes, stores byte / 128 in ws.decoded[0..n-1]
+// Takes the next n parameter bytes, stores byte / 128 in decoded[0..n-1]
 // and yields the last byte raw.
 inline uint8_t params_decode(UnitContext& c, int n) {
   const uint8_t* p = c.cursors.parameter;
-  for (int i = 0; i < n; ++i) c.ws.decoded[i] = static_cast<float>(p[i]) * kParamScale;
+  for (int i = 0; i < n; ++i) c.decoded[i] = static_cast<float>(p[i]) * kParamScale;
   c.cursors.parameter = p + n;
   return p[n - 1];
 }

@@ -42,6 +42,9 @@ bool wav_write(const std::string& path, const synth::SoundBuffer& sound, long fi
     std::fprintf(stderr, "intro-capture: cannot write '%s': %s\n", path.c_str(), sf_strerror(nullptr));
     return false;
   }
+  // No PEAK chunk: it carries a time stamp, and the same soundtrack should
+  // always give the same file.
+  sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
   const sf_count_t written = sf_writef_float(file, sound.samples + 2 * first, count);
   const int closed = sf_close(file);
   if (written != count || closed != 0) {
