@@ -13,13 +13,12 @@
 namespace synth {
 
 void unit_delay(UnitContext& c) {
-  const uint8_t line_count = params_decode(c, 6);
-  const float* p = c.decoded;
+  const double* p = c.op.param;
   const double send = p[0], dry = p[1], feedback = p[2], damping = p[3];
-  const uint8_t length_index = raw_param(c, 6, 4);
-  const uint16_t* lengths = c.ws.song->delay_lengths + length_index;
+  const int line_count = c.op.raw[5];
+  const uint16_t* lengths = c.op.lengths;
 
-  const double x = c.stack.top();
+  const double x = c.top[0];
   const double in = x * send * send;
   double acc = x * dry;
   DelayLine* line = c.ws.delay_cursor;
@@ -38,7 +37,7 @@ void unit_delay(UnitContext& c) {
   const double out = acc - line->dc_in + static_cast<double>(kPole) * line->dc_out;
   line->dc_in = static_cast<float>(acc);
   line->dc_out = static_cast<float>(out);
-  c.stack.top() = out;
+  c.top[0] = out;
 }
 
 }  // namespace synth

@@ -17,8 +17,7 @@ double waveshape(double x, double d) {
 }
 
 void unit_distortion(UnitContext& c) {
-  params_decode(c, 1);
-  c.stack.top() = waveshape(c.stack.top(), c.decoded[0]);
+  c.top[0] = waveshape(c.top[0], c.op.param[0]);
 }
 
 }  // namespace synth

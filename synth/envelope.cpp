@@ -5,21 +5,21 @@
 namespace synth {
 
 void unit_envelope(UnitContext& c) {
-  params_decode(c, 5);
-  const float* p = c.decoded;
-  const float sustain = p[2];
-  const float gain = p[4];
+  const UnitOp& op = c.op;
+  const double sustain = op.param[2];
+  const double gain = op.param[4];
   UnitState& u = c.state;
 
   int32_t stage = stage_get(u);
   if (c.voice.release_count != 0) stage = Release;
 
-  // The step of a ramping stage is 2^(-24 p), p the stage's own parameter:
-  // Attack reads attack, Decay reads decay, Release reads release.
+  // One stage change at most per sample; the sample that reaches a limit
+  // already outputs the limit. op.step[stage] is 2^(-24 p) of the stage's own
+  // parameter (attack, decay or release).
   double level = u.word[1];
   switch (stage) {
     case Attack: {
-      const double next = level + power_of_two_memo(c.memo, -static_cast<double>(kRateExponent) * p[Attack]);
+      const double next = level + op.step[Attack];
       if (next >= 1.0) {
         level = 1.0;
         stage = Decay;
@@ -29,7 +29,7 @@ void unit_envelope(UnitContext& c) {
       break;
     }
     case Decay: {
-      const double next = level - power_of_two_memo(c.memo, -static_cast<double>(kRateExponent) * p[Decay]);
+      const double next = level - op.step[Decay];
       if (next <= sustain) {
         level = sustain;
         stage = Sustain;
@@ -39,7 +39,7 @@ void unit_envelope(UnitContext& c) {
       break;
     }
     case Release: {
-      const double next = level - power_of_two_memo(c.memo, -static_cast<double>(kRateExponent) * p[Release]);
+      const double next = level - op.step[Release];
       if (next <= 0.0) {
         level = 0.0;
         stage = Finished;
@@ -53,7 +53,7 @@ void unit_envelope(UnitContext& c) {
   }
   stage_set(u, stage);
   u.word[1] = static_cast<float>(level);
-  c.stack.push(level * (static_cast<double>(gain) + u.word[2]));
+  c.top[1] = level * (gain + u.word[2]);
 }
 
 }  // namespace synth

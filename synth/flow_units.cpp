@@ -1,86 +1,80 @@
 // flow_units.cpp - the units that shape the flow of values rather than the
-// sound: Arithmetic, Store, Pan, Output, Accumulate and Skip.
+// sound: Arithmetic, Store, Pan, Output and Accumulate. (Skip does nothing
+// but take its place in the chain; the interpreter passes over it.)
 #include "synth/units.hpp"
 
 namespace synth {
 
+// `top` points at the top value; w is the top, x the value below it, y and z
+// below that.
 void unit_arithmetic(UnitContext& c) {
-  SignalStack& s = c.stack;
-  switch (params_decode(c, 1)) {
-    case kPop:
-      s.pop();
+  double* t = c.top;
+  switch (c.op.raw[0]) {
+    case kPop:  // w removed
       break;
-    case kAddPop: {
-      const double w = s.pop();
-      s.top() = s.top() + w;
+    case kAddPop:  // x + w
+      t[-1] = t[-1] + t[0];
       break;
-    }
-    case kMulPop: {
-      const double w = s.pop();
-      s.top() = s.top() * w;
+    case kMulPop:  // x * w
+      t[-1] = t[-1] * t[0];
       break;
-    }
-    case kDup:
-      s.push(s.top());
+    case kDup:  // w, w
+      t[1] = t[0];
       break;
-    case kSwap: {
-      const double w = s.top();
-      s.top() = s.below(1);
-      s.below(1) = w;
+    case kSwap: {  // x, w
+      const double w = t[0];
+      t[0] = t[-1];
+      t[-1] = w;
       break;
     }
-    case kAdd:
-      s.top() = s.top() + s.below(1);
+    case kAdd:  // w + x, x
+      t[0] = t[0] + t[-1];
       break;
-    case kMul:
-      s.top() = s.top() * s.below(1);
+    case kMul:  // w * x, x
+      t[0] = t[0] * t[-1];
       break;
-    case kAddPair: {
-      const double w = s.pop(), x = s.pop();
-      s.top() = s.top() + w;            // left onto left
-      s.below(1) = s.below(1) + x;      // right onto right
+    case kAddPair:  // the pair on top (left w, right x) onto the pair below (left y, right z)
+      t[-2] = t[-2] + t[0];
+      t[-3] = t[-3] + t[-1];
       break;
-    }
-    default:  // no such operation: leaves the stack alone
+    default:  // rejected when the chain is compiled
       break;
   }
 }
 
 void unit_store(UnitContext& c) {
-  const uint8_t target = params_decode(c, 2);
-  const double amount = c.decoded[0];
-  const double value = (amount - 0.5) * 2.0 * c.stack.top();
-  c.voice.units[target / 8].word[target % 8] = static_cast<float>(value);
+  const double amount = c.op.param[0];
+  const uint8_t target = c.op.raw[1];
+  c.voice.units[target / 8].word[target % 8] = static_cast<float>((amount - 0.5) * 2.0 * c.top[0]);
 }
 
 void unit_pan(UnitContext& c) {
-  const double half = c.stack.top() * kHalf;
-  c.stack.top() = half;
-  c.stack.push(half);
+  const double half = c.top[0] * kHalf;
+  c.top[0] = half;
+  c.top[1] = half;
 }
 
 void unit_output(UnitContext& c) {
-  params_decode(c, 2);
-  const double main_gain = c.decoded[0], aux_gain = c.decoded[1];
-  const double left = c.stack.pop(), right = c.stack.pop();
+  const double main_gain = c.op.param[0], aux_gain = c.op.param[1];
+  const double left = c.top[0], right = c.top[-1];
   c.voice.aux_out[0] = static_cast<float>(left * aux_gain);
   c.voice.aux_out[1] = static_cast<float>(right * aux_gain);
   c.voice.main_out[0] = static_cast<float>(left * main_gain);
   c.voice.main_out[1] = static_cast<float>(right * main_gain);
 }
 
+// Sums the selected pair of every instrument voice (never the master), in
+// voice order, and pushes the right sum and then the left sum.
 void unit_accumulate(UnitContext& c) {
-  const uint8_t select = params_decode(c, 1);
+  const bool aux = c.op.raw[0] == 8;
   double left = 0.0, right = 0.0;
   for (const VoiceState& v : c.ws.voices) {
-    const float* pair = select == 8 ? v.aux_out : v.main_out;
+    const float* pair = aux ? v.aux_out : v.main_out;
     left += pair[0];
     right += pair[1];
   }
-  c.stack.push(right);
-  c.stack.push(left);
+  c.top[1] = right;
+  c.top[2] = left;
 }
-
-void unit_skip(UnitContext&) {}
 
 }  // namespace synth

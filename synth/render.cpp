@@ -10,10 +10,14 @@
 
 namespace synth {
 
-void synth_reset(SynthWorkspace& ws, const Song& song) {
+bool synth_reset(SynthWorkspace& ws, const Song& song, const char** error) {
   std::memset(static_cast<void*>(&ws), 0, sizeof ws);
   ws.song = &song;
   ws.noise_state = kNoiseSeed;
+  Cursors cursors{song.commands, song.parameters};
+  for (ChainProgram& chain : ws.chains)
+    if (!chain_compile(song, cursors, chain, error)) return false;
+  return true;
 }
 
 float clamp_sample(float x) {
@@ -48,29 +52,23 @@ namespace {
 
 // Runs instrument i's chain over both its voices; a voice whose first unit
 // (an Envelope) has finished its release loses its note.
-void instrument_run(SynthWorkspace& ws, Cursors& cursors, SignalStack& stack, int instrument) {
-  const Cursors start = cursors;
+void instrument_run(SynthWorkspace& ws, int instrument) {
   for (int k = 0; k < kVoicesPerInstrument; ++k) {
     const int index = 2 * instrument + k;
-    cursors = start;
     VoiceState& voice = ws.voices[index];
-    chain_run(ws, cursors, voice, ws.pow2_memo[index], stack);
+    chain_run(ws, ws.chains[instrument], voice, ws.pow2_memo[index]);
     if ((stage_get(voice.units[0]) & 0xFF) == Finished) voice.note = 0;
   }
 }
 
 void frame_render(SynthWorkspace& ws, float* out, int tick, bool first_of_tick) {
-  const Song& song = *ws.song;
-  Cursors cursors{song.commands, song.parameters};
   ws.delay_cursor = ws.delay_lines;
-  SignalStack stack;
-  stack.depth = 0;
   for (int i = 0; i < kInstruments; ++i) {
     if (first_of_tick) note_trigger(ws, i, tick);
-    instrument_run(ws, cursors, stack, i);
+    instrument_run(ws, i);
   }
   ws.master.note = kInstruments;
-  chain_run(ws, cursors, ws.master, ws.pow2_memo[kVoices], stack);
+  chain_run(ws, ws.chains[kInstruments], ws.master, ws.pow2_memo[kVoices]);
   out[0] = clamp_sample(ws.master.main_out[0]);
   out[1] = clamp_sample(ws.master.main_out[1]);
 }

@@ -159,6 +159,26 @@ struct DelayLine {
   float samples[kDelayLineSamples];
 };
 
+// One unit of a compiled chain: its opcode, its parameter bytes raw and
+// decoded, the stack depth it starts at, and what follows from its parameters
+// alone. See chain_compile (units.hpp).
+struct UnitOp {
+  uint8_t opcode;
+  uint8_t depth;            // values on the stack when the unit starts
+  uint8_t raw[7];           // its parameter bytes, in stream order
+  double param[7];          // the same, decoded: byte / 128
+  double step[4];           // Envelope: the ramp step per stage (Attack, Decay, -, Release)
+  const uint16_t* lengths;  // Delay: the lengths of its lines
+};
+
+struct ChainProgram {
+  UnitOp ops[kUnitsPerChain];
+  int32_t count;            // units in the chain
+  int32_t max_depth;        // the most values it holds on the stack at once
+  int32_t end_depth;        // values it leaves on the stack (0 in a well-formed song)
+  int32_t parameter_bytes;  // parameter bytes its units take
+};
+
 // A memoised power of two for one unit of one voice: the last argument and
 // its result. Zero (the initial state) means empty, since 2^x is never 0 for
 // the arguments the units pass.
@@ -167,17 +187,26 @@ struct Pow2Memo {
   double y;
 };
 
+// The last sine an Oscillator computed: its angle's bits and its value. The
+// zero state holds sin(+0) = +0, a true entry.
+struct SineMemo {
+  uint64_t angle_bits;
+  double value;
+};
+
 // All mutable synthesizer state. Zero-initialised storage plus synth_reset()
 // gives the state in which the song starts.
 struct SynthWorkspace {
   const Song* song;
+  ChainProgram chains[kInstruments + 1];  // instruments 0..7, then the master chain
   int32_t voice_toggle[kInstruments];
   VoiceState voices[kVoices];
   VoiceState master;
   uint32_t noise_state;     // shared by every Noise oscillator, advanced in execution order
   uint32_t next_frame;      // the frame synth_render_frames computes next
   DelayLine* delay_cursor;
-  Pow2Memo pow2_memo[kVoices + 1][kUnitsPerChain];  // cache only: never changes a result
+  Pow2Memo pow2_memo[kVoices + 1][kUnitsPerChain];  // caches only: never change a result
+  SineMemo sine_memo;
   DelayLine delay_lines[kDelayRecords];
 };
 
@@ -194,9 +223,10 @@ struct SoundBuffer {
 // ---- Entry points -------------------------------------------------------------
 
 // Puts the workspace into the song's starting state: everything zero, the
-// noise generator at its seed, the song attached. The workspace must be zero
-// already or be cleared here (it is: this writes every byte).
-void synth_reset(SynthWorkspace& ws, const Song& song);
+// noise generator at its seed, the song's chains compiled. Returns false, with
+// a reason in *error if given, when a chain is malformed; the workspace must
+// not be rendered then.
+bool synth_reset(SynthWorkspace& ws, const Song& song, const char** error = nullptr);
 
 // Renders the whole song from frame 0 into out, publishing progress after each
 // frame. The render thread's entry. Expects a freshly reset workspace and a
