@@ -21,7 +21,7 @@ void unit_delay(UnitContext& c) {
   const double x = c.top[0];
   const double in = x * send * send;
   double acc = x * dry;
-  DelayLine* line = c.ws.delay_cursor;
+  DelayLine* line = c.lines;
   for (int j = 0; j < line_count; ++j, ++line) {
     float& sample = line->samples[line->position];
     const double y = sample;  // written exactly L samples ago
@@ -31,7 +31,6 @@ void unit_delay(UnitContext& c) {
     sample = static_cast<float>(in + feedback * damped);
     if (++line->position >= lengths[j]) line->position = 0;
   }
-  c.ws.delay_cursor = line;
 
   // DC blocker: y[n] = x[n] - x[n-1] + pole * y[n-1].
   const double out = acc - line->dc_in + static_cast<double>(kPole) * line->dc_out;

@@ -14,12 +14,12 @@ void unit_envelope(UnitContext& c) {
   if (c.voice.release_count != 0) stage = Release;
 
   // One stage change at most per sample; the sample that reaches a limit
-  // already outputs the limit. op.step[stage] is 2^(-24 p) of the stage's own
+  // already outputs the limit. c.step[stage] is 2^(-24 p) of the stage's own
   // parameter (attack, decay or release).
   double level = u.word[1];
   switch (stage) {
     case Attack: {
-      const double next = level + op.step[Attack];
+      const double next = level + c.step[Attack];
       if (next >= 1.0) {
         level = 1.0;
         stage = Decay;
@@ -29,7 +29,7 @@ void unit_envelope(UnitContext& c) {
       break;
     }
     case Decay: {
-      const double next = level - op.step[Decay];
+      const double next = level - c.step[Decay];
       if (next <= sustain) {
         level = sustain;
         stage = Sustain;
@@ -39,7 +39,7 @@ void unit_envelope(UnitContext& c) {
       break;
     }
     case Release: {
-      const double next = level - op.step[Release];
+      const double next = level - c.step[Release];
       if (next <= 0.0) {
         level = 0.0;
         stage = Finished;

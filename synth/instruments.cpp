@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 
+#include "synth/fixed_chain.hpp"
 #include "synth/song.hpp"
 
 namespace synth::song {
@@ -244,14 +245,24 @@ static_assert(kMasterChain.size() == 8 && parameter_bytes(kMasterChain) == 19);
 const std::array<uint8_t, kCommandBytes> kCommandStream = kStreams.commands;
 const std::array<uint8_t, kParameterBytes> kParameterStream = kStreams.parameters;
 
-// Delay lengths in samples. 0..7: master reverberator, left; 8..15: the same,
-// 24 samples longer, right (and instrument 0's own reverberator); 16: three
-// ticks plus one sample; 17: 1/3 s; 18: 1 s; 19: 512 (widening); 20: 1/2 s;
-// 21: 1/4 s.
-const std::array<uint16_t, kDelayLengthCount> kDelayLengths = {
-    1116, 1188, 1276, 1356, 1422, 1492, 1556, 1618,
-    1140, 1212, 1300, 1380, 1446, 1516, 1580, 1642,
-    16537, 14700, 44100, 512, 22050, 11025,
+// The chains compiled now, while the program is built, and a runner for each
+// with its program built into the code.
+constexpr std::array<ChainProgram, kChains> kPrograms = [] {
+  std::array<ChainProgram, kChains> programs{};
+  Cursors cursors{kStreams.commands.data(), kStreams.parameters.data()};
+  for (ChainProgram& p : programs)
+    if (!chain_compile(kDelayLengths.data(), cursors, p, nullptr)) throw "a chain of the song does not compile";
+  return programs;
+}();
+
+constexpr ChainProgram kProgram0 = kPrograms[0], kProgram1 = kPrograms[1], kProgram2 = kPrograms[2],
+                       kProgram3 = kPrograms[3], kProgram4 = kPrograms[4], kProgram5 = kPrograms[5],
+                       kProgram6 = kPrograms[6], kProgram7 = kPrograms[7], kProgramMaster = kPrograms[8];
+
+constexpr FixedChainRun kFixedRuns[kChains] = {
+    fixed_chain_run<kProgram0>, fixed_chain_run<kProgram1>, fixed_chain_run<kProgram2>,
+    fixed_chain_run<kProgram3>, fixed_chain_run<kProgram4>, fixed_chain_run<kProgram5>,
+    fixed_chain_run<kProgram6>, fixed_chain_run<kProgram7>, fixed_chain_run<kProgramMaster>,
 };
 
 }  // namespace synth::song
@@ -261,7 +272,8 @@ namespace synth {
 const Song& song_default() {
   static const Song song = {
       song::kCommandStream.data(), song::kParameterStream.data(), song::kPatterns,
-      song::kPatternLists,         song::kDelayLengths.data(),
+      song::kPatternLists,         song::kDelayLengths.data(),      song::kPrograms.data(),
+      song::kFixedRuns,
   };
   return song;
 }

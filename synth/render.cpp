@@ -10,13 +10,48 @@
 
 namespace synth {
 
+namespace {
+
+// True if two compilations of a chain agree in everything that the runners
+// read from the program itself (the Envelope steps come from `live`).
+bool programs_match(const ChainProgram& live, const ChainProgram& fixed) {
+  if (live.count != fixed.count || live.line_count != fixed.line_count || live.end_depth != fixed.end_depth)
+    return false;
+  for (int i = 0; i < live.count; ++i) {
+    const UnitOp& a = live.ops[i];
+    const UnitOp& b = fixed.ops[i];
+    if (a.opcode != b.opcode || a.position != b.position || a.depth != b.depth || a.line_offset != b.line_offset)
+      return false;
+    for (int k = 0; k < 7; ++k)
+      if (a.raw[k] != b.raw[k] || a.param[k] != b.param[k]) return false;
+    if (a.opcode == kDelay)
+      for (int j = 0; j < a.raw[5]; ++j)
+        if (a.lengths[j] != b.lengths[j]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool synth_reset(SynthWorkspace& ws, const Song& song, const char** error) {
   std::memset(static_cast<void*>(&ws), 0, sizeof ws);
   ws.song = &song;
   ws.noise_state = kNoiseSeed;
   Cursors cursors{song.commands, song.parameters};
-  for (ChainProgram& chain : ws.chains)
-    if (!chain_compile(song, cursors, chain, error)) return false;
+  for (ChainProgram& chain : ws.chains) {
+    if (!chain_compile(song.delay_lengths, cursors, chain, error)) return false;
+    chain_prepare(chain);
+  }
+  // Every voice's lines, then the master's, and one record more for the DC
+  // blocker of the last Delay unit.
+  int lines = ws.chains[kInstruments].line_count + 1;
+  for (int i = 0; i < kInstruments; ++i) lines += kVoicesPerInstrument * ws.chains[i].line_count;
+  if (lines > kDelayRecords) {
+    if (error) *error = "the song needs more delay lines than the workspace holds";
+    return false;
+  }
+  ws.fixed = song.fixed_programs && song.fixed_runs;
+  for (int i = 0; ws.fixed && i <= kInstruments; ++i) ws.fixed = programs_match(ws.chains[i], song.fixed_programs[i]);
   return true;
 }
 
@@ -53,11 +88,19 @@ namespace {
 // Runs instrument i's chain over both its voices; a voice whose first unit
 // (an Envelope) has finished its release loses its note.
 void instrument_run(SynthWorkspace& ws, int instrument) {
+  VoiceState* pair = &ws.voices[2 * instrument];
+  const ChainProgram& chain = ws.chains[instrument];
   for (int k = 0; k < kVoicesPerInstrument; ++k) {
-    const int index = 2 * instrument + k;
-    VoiceState& voice = ws.voices[index];
-    chain_run(ws, ws.chains[instrument], voice, ws.pow2_memo[index]);
-    if ((stage_get(voice.units[0]) & 0xFF) == Finished) voice.note = 0;
+    Pow2Memo* memo_row = ws.pow2_memo[2 * instrument + k];
+    if (ws.fixed) {
+      ws.song->fixed_runs[instrument](ws, chain, pair[k], memo_row, ws.delay_cursor);
+      ws.delay_cursor += chain.line_count;
+    } else {
+      chain_run(ws, chain, pair[k], memo_row);
+    }
+    // The first unit is the voice's Envelope: once its release has reached
+    // zero the voice's note is cleared, after every run, until a new note.
+    if ((stage_get(pair[k].units[0]) & 0xFF) == Finished) pair[k].note = 0;
   }
 }
 
@@ -68,7 +111,12 @@ void frame_render(SynthWorkspace& ws, float* out, int tick, bool first_of_tick) 
     instrument_run(ws, i);
   }
   ws.master.note = kInstruments;
-  chain_run(ws, ws.chains[kInstruments], ws.master, ws.pow2_memo[kVoices]);
+  if (ws.fixed) {
+    ws.song->fixed_runs[kInstruments](ws, ws.chains[kInstruments], ws.master, ws.pow2_memo[kVoices], ws.delay_cursor);
+    ws.delay_cursor += ws.chains[kInstruments].line_count;
+  } else {
+    chain_run(ws, ws.chains[kInstruments], ws.master, ws.pow2_memo[kVoices]);
+  }
   out[0] = clamp_sample(ws.master.main_out[0]);
   out[1] = clamp_sample(ws.master.main_out[1]);
 }

@@ -126,6 +126,16 @@ inline constexpr float kLfoBase = 4.53514986e-05f;          // the same for LFOs
 
 // ---- Song -------------------------------------------------------------------
 
+struct ChainProgram;
+struct SynthWorkspace;
+struct VoiceState;
+struct Pow2Memo;
+struct DelayLine;
+
+// A chain's frame with its program built into the code (fixed_chain.hpp).
+using FixedChainRun = void (*)(SynthWorkspace& ws, const ChainProgram& live, VoiceState& voice, Pow2Memo* memo_row,
+                               DelayLine* lines);
+
 // The read-only tables one song consists of.
 struct Song {
   const uint8_t* commands;               // chains of opcodes, each closed by 0; instruments 0..7, then master
@@ -133,6 +143,11 @@ struct Song {
   const uint8_t (*patterns)[kRowsPerPattern];  // kPatternCount patterns of 16 note codes
   const uint8_t (*pattern_lists)[kSlots];      // one list of pattern indices per instrument
   const uint16_t* delay_lengths;         // kDelayLengthCount lengths in samples
+  // Optional: for a song known at build time, its nine chains compiled then
+  // and a runner for each. synth_reset uses them only if they match what it
+  // compiles from the bytes above.
+  const ChainProgram* fixed_programs;
+  const FixedChainRun* fixed_runs;
 };
 
 // ---- State records ------------------------------------------------------------
@@ -164,19 +179,26 @@ struct DelayLine {
 // alone. See chain_compile (units.hpp).
 struct UnitOp {
   uint8_t opcode;
+  uint8_t position;         // its place in the chain: the voice's units[position] is its state
   uint8_t depth;            // values on the stack when the unit starts
+  uint8_t line_offset;      // Delay: lines that earlier Delay units of the chain take before it
   uint8_t raw[7];           // its parameter bytes, in stream order
   double param[7];          // the same, decoded: byte / 128
   double step[4];           // Envelope: the ramp step per stage (Attack, Decay, -, Release)
   const uint16_t* lengths;  // Delay: the lengths of its lines
 };
 
+// Units that do nothing at run time once stack positions are resolved (Skip,
+// and Arithmetic's pop) are left out of `ops`; `units` counts them all.
 struct ChainProgram {
   UnitOp ops[kUnitsPerChain];
-  int32_t count;            // units in the chain
+  int32_t count;            // entries of ops
+  int32_t units;            // units in the chain
   int32_t max_depth;        // the most values it holds on the stack at once
   int32_t end_depth;        // values it leaves on the stack (0 in a well-formed song)
   int32_t parameter_bytes;  // parameter bytes its units take
+  int32_t line_count;       // delay lines its Delay units take per run
+  int32_t noise_units;      // Noise oscillators in it
 };
 
 // A memoised power of two for one unit of one voice: the last argument and
@@ -204,7 +226,8 @@ struct SynthWorkspace {
   VoiceState master;
   uint32_t noise_state;     // shared by every Noise oscillator, advanced in execution order
   uint32_t next_frame;      // the frame synth_render_frames computes next
-  DelayLine* delay_cursor;
+  bool fixed;               // run the song's fixed chain runners
+  DelayLine* delay_cursor;  // the next record to hand out in this frame
   Pow2Memo pow2_memo[kVoices + 1][kUnitsPerChain];  // caches only: never change a result
   SineMemo sine_memo;
   DelayLine delay_lines[kDelayRecords];

@@ -6,14 +6,10 @@
 // to each other on a small SignalStack (a stereo pair is held with its left
 // value on top).
 //
-// The byte streams are read once: chain_compile walks a chain's opcodes and
-// parameter bytes (params_decode) into a ChainProgram, one UnitOp a unit,
-// with its parameters decoded, the values that follow from them alone
-// precomputed, and the stack position it works at resolved (every unit kind
-// has a fixed effect on the stack, so the depth at each unit is known). A
-// malformed chain is rejected there, not met at run time. chain_run then runs
-// a program over one voice per frame; the result is exactly what decoding the
-// bytes anew at every run would give.
+// The byte streams are read once, by chain_compile (chain_compile.hpp), into
+// a ChainProgram per chain; chain_run then runs a program over one voice per
+// frame. The result is exactly what decoding the bytes anew at every run
+// would give.
 //
 // Tests drive single units through the same UnitContext.
 #pragma once
@@ -21,6 +17,7 @@
 #include <bit>
 #include <cstdint>
 
+#include "synth/chain_compile.hpp"
 #include "synth/synth.hpp"
 
 namespace synth {
@@ -34,41 +31,23 @@ struct UnitContext {
   const UnitOp& op;       // the unit's decoded parameters
   double* top;
   Pow2Memo& memo;         // the unit's memoised power of two
+  DelayLine* lines;       // Delay: its first line; the DC blocker lies in the record after its last
+  const double* step;     // Envelope: its ramp steps by stage (op.step once prepared)
 };
 
-// The two read positions while a chain is compiled: the next opcode and the
-// next parameter byte.
-struct Cursors {
-  const uint8_t* command;
-  const uint8_t* parameter;
-};
-
-// Takes the next n parameter bytes (n from 1 to 7): stores byte / 128 in
-// decoded[0..n-1] and yields the last byte raw.
-inline uint8_t params_decode(Cursors& cursors, int n, float* decoded) {
-  const uint8_t* p = cursors.parameter;
-  for (int i = 0; i < n; ++i) decoded[i] = static_cast<float>(p[i]) * kParamScale;
-  cursors.parameter = p + n;
-  return p[n - 1];
-}
-
-// Compiles the chain at cursors.command (its parameters at cursors.parameter)
-// and leaves both cursors after it. Returns false, with a reason in `error`,
-// for a chain the interpreter cannot run: an opcode above 11, more than 32
-// units, a stack that would underflow or hold more than kStackSize values, an
-// Arithmetic operation outside 1..8, an Accumulate selector other than 0 or 8,
-// an Oscillator with no waveform or several, a Delay without lines or beyond
-// the delay lengths. `song` supplies the delay lengths.
-bool chain_compile(const Song& song, Cursors& cursors, ChainProgram& program, const char** error);
-
-// Runs one frame of a compiled chain over `voice`. Returns the number of
-// values the chain leaves on the stack (0 for every chain of a well-formed
-// song); `stack`, if given, receives them.
+// Runs one frame of a compiled chain over `voice`, taking its delay lines
+// from ws.delay_cursor onward and advancing the cursor past them. Returns the
+// number of values the chain leaves on the stack (0 for every chain of a
+// well-formed song); `stack`, if given, receives them.
 int chain_run(SynthWorkspace& ws, const ChainProgram& program, VoiceState& voice, Pow2Memo* memo_row,
               double* stack = nullptr);
 
 // 2^x in double precision.
 double power_of_two(double x);
+
+// Runs the unit whose opcode is known when the program is built.
+template <uint8_t Opcode>
+inline void unit_run(UnitContext& c);
 
 // power_of_two through the unit's memo: the same result, computed only when
 // the argument changes.
@@ -96,5 +75,19 @@ void unit_store(UnitContext& c);
 void unit_pan(UnitContext& c);
 void unit_output(UnitContext& c);
 void unit_accumulate(UnitContext& c);
+
+template <uint8_t Opcode>
+inline void unit_run(UnitContext& c) {
+  if constexpr (Opcode == kEnvelope) unit_envelope(c);
+  else if constexpr (Opcode == kOscillator) unit_oscillator(c);
+  else if constexpr (Opcode == kFilter) unit_filter(c);
+  else if constexpr (Opcode == kDistortion) unit_distortion(c);
+  else if constexpr (Opcode == kDelay) unit_delay(c);
+  else if constexpr (Opcode == kArithmetic) unit_arithmetic(c);
+  else if constexpr (Opcode == kStore) unit_store(c);
+  else if constexpr (Opcode == kPan) unit_pan(c);
+  else if constexpr (Opcode == kOutput) unit_output(c);
+  else if constexpr (Opcode == kAccumulate) unit_accumulate(c);
+}
 
 }  // namespace synth
