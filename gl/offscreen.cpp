@@ -141,9 +141,11 @@ void offscreen_close(OffscreenContext& ctx) {
     }
   }
   if (ctx.display != nullptr) {
-    eglMakeCurrent(ctx.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (eglGetCurrentContext() == ctx.context)
+      eglMakeCurrent(ctx.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (ctx.context != nullptr) eglDestroyContext(ctx.display, ctx.context);
-    eglTerminate(ctx.display);
+    // The display is not terminated: there is one per process, shared by every
+    // context opened on it, and terminating it would pull the others down too.
   }
   ctx.display = nullptr;
   ctx.context = nullptr;

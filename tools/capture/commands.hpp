@@ -28,5 +28,6 @@ const std::vector<Command>& commands();
 int capture_main(int argc, char** argv);
 
 int command_audio(const Args& args);
+int command_still(const Args& args);
 
 }  // namespace capture
