@@ -13,9 +13,10 @@
 // subnormals, and the library must be built without fast-math or FMA
 // contraction.
 //
-// What it is not for: live playing, other songs with other limits, or input
-// validation. Song data is well formed by construction (see song_check in the
-// tests); the interpreter trusts it.
+// What it is not for: live playing, or songs beyond its limits (32 units a
+// chain, 8 stack values, 54 delay records). A song's chains are checked once,
+// when they are compiled (synth_reset refuses a malformed one); after that
+// nothing is validated while rendering.
 //
 // State is passed explicitly: all mutable state lives in one SynthWorkspace
 // (voices, master record, delay memory, noise generator) that the caller
@@ -176,7 +177,7 @@ struct DelayLine {
 
 // One unit of a compiled chain: its opcode, its parameter bytes raw and
 // decoded, the stack depth it starts at, and what follows from its parameters
-// alone. See chain_compile (units.hpp).
+// alone. See chain_compile (chain_compile.hpp).
 struct UnitOp {
   uint8_t opcode;
   uint8_t position;         // its place in the chain: the voice's units[position] is its state
