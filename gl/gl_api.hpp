@@ -11,20 +11,35 @@
 #pragma once
 
 #if defined(_WIN32)
-// <GL/gl.h> on Windows expects these from <windows.h>; define just them.
+// <GL/gl.h> on Windows expects these two from <windows.h>; lend them for the
+// include only, so a later <windows.h> defines them its own way without clashing.
 #ifndef APIENTRY
 #define APIENTRY __stdcall
+#define INTRO_GL_LENT_APIENTRY
 #endif
 #ifndef WINGDIAPI
 #define WINGDIAPI __declspec(dllimport)
-#endif
-#else
-#ifndef APIENTRY
-#define APIENTRY
+#define INTRO_GL_LENT_WINGDIAPI
 #endif
 #endif
 
 #include <GL/gl.h>
+
+#ifdef INTRO_GL_LENT_APIENTRY
+#undef APIENTRY
+#undef INTRO_GL_LENT_APIENTRY
+#endif
+#ifdef INTRO_GL_LENT_WINGDIAPI
+#undef WINGDIAPI
+#undef INTRO_GL_LENT_WINGDIAPI
+#endif
+
+// The calling convention of GL entry points looked up by name (APIENTRY).
+#if defined(_WIN32)
+#define INTRO_GL_CALL __stdcall
+#else
+#define INTRO_GL_CALL
+#endif
 
 namespace gl {
 
@@ -38,12 +53,12 @@ inline constexpr GLenum kFragmentShader = 0x8B30;  // GL_FRAGMENT_SHADER
 inline constexpr GLenum kLinkStatus = 0x8B82;      // GL_LINK_STATUS
 
 // Entry points of GL 2.0 and later, in the platform's calling convention.
-using CreateShaderProgramvFn = GLuint(APIENTRY*)(GLenum type, GLsizei count, const GLchar_t* const* strings);
-using UseProgramFn = void(APIENTRY*)(GLuint program);
-using GetProgramivFn = void(APIENTRY*)(GLuint program, GLenum name, GLint* value);
-using GetProgramInfoLogFn = void(APIENTRY*)(GLuint program, GLsizei size, GLsizei* length, GLchar_t* log);
-using GetShaderInfoLogFn = void(APIENTRY*)(GLuint shader, GLsizei size, GLsizei* length, GLchar_t* log);
-using Uniform1iFn = void(APIENTRY*)(GLint location, GLint value);
+using CreateShaderProgramvFn = GLuint(INTRO_GL_CALL*)(GLenum type, GLsizei count, const GLchar_t* const* strings);
+using UseProgramFn = void(INTRO_GL_CALL*)(GLuint program);
+using GetProgramivFn = void(INTRO_GL_CALL*)(GLuint program, GLenum name, GLint* value);
+using GetProgramInfoLogFn = void(INTRO_GL_CALL*)(GLuint program, GLsizei size, GLsizei* length, GLchar_t* log);
+using GetShaderInfoLogFn = void(INTRO_GL_CALL*)(GLuint shader, GLsizei size, GLsizei* length, GLchar_t* log);
+using Uniform1iFn = void(INTRO_GL_CALL*)(GLint location, GLint value);
 
 // A looked-up pointer, as the function type the caller names.
 template <typename Fn>

@@ -73,7 +73,9 @@ TEST(CastRay, PlaneBoxAndTunnelWall) {
     EXPECT_EQ(r[4 * i + 1], ray.material);
     const bool marched = r[4 * i + 2] < 1e9f;
     EXPECT_EQ(marched, ray.marches) << "lamp distance seen " << r[4 * i + 2];
-    if (!ray.marches) EXPECT_EQ(r[4 * i + 3], 1e9f);
+    if (!ray.marches) {
+      EXPECT_EQ(r[4 * i + 3], 1e9f);
+    }
   }
 }
 

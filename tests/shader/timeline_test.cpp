@@ -155,7 +155,9 @@ TEST_F(Timeline, TheLastSegmentBegunDecidesTheShotAtEveryCut) {
         expect_follows_the_timeline("before the cut", below.time, below.shot, below.open, below.shot_time);
       }
     }
-    if (segment.shot != -1) EXPECT_GT(exact_seen, 0);
+    if (segment.shot != -1) {
+      EXPECT_GT(exact_seen, 0);
+    }
   }
 }
 
@@ -173,7 +175,9 @@ TEST_F(Timeline, EveryCutIsANoiseDissolve) {
       const float* p = &r[i * kEntrySlots];
       const float predicted = static_cast<float>(v) / 44100.0f + jitter_[i];
       if (std::isnan(p[0])) {
-        if (std::fabs(predicted - segment.start) > 1e-5f) EXPECT_EQ(expected_shot(predicted), -1) << predicted;
+        if (std::fabs(predicted - segment.start) > 1e-5f) {
+          EXPECT_EQ(expected_shot(predicted), -1) << predicted;
+        }
         ++hidden;
         continue;
       }
@@ -251,8 +255,11 @@ TEST_F(Timeline, WhiteFlashesPeakATenthOfASecondAfterTheTunnelEdges) {
       const double centre = start - 0.04 + (b + 0.5) * 0.01;
       const double mean = sum[b] / count[b];
       if (mean > sum[brightest] / count[brightest]) brightest = b;
-      if (centre < start) EXPECT_LT(mean, 0.3) << "no flash before " << start;
-      else EXPECT_NEAR(mean, pulse(10.0 * (centre - start)), 0.08) << "at " << centre;
+      if (centre < start) {
+        EXPECT_LT(mean, 0.3) << "no flash before " << start;
+      } else {
+        EXPECT_NEAR(mean, pulse(10.0 * (centre - start)), 0.08) << "at " << centre;
+      }
     }
     EXPECT_NEAR(start - 0.04 + (brightest + 0.5) * 0.01, start + 0.1, 0.0051);
   }

@@ -82,7 +82,7 @@ bool png_write_rgb(const std::string& path, const std::string& file_path, const 
   PngWriteState state{file, false};
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, png_error_exit, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
-  bool ok = png != nullptr && info != nullptr;
+  volatile bool ok = png != nullptr && info != nullptr;  // read again after a longjmp
   if (ok) {
     if (setjmp(png_jmpbuf(png))) {
       ok = false;
