@@ -22,7 +22,8 @@ namespace synth::song {
 // chord: instrument 2 pulses F, then A/F, then G/E, its E leading back to F;
 // instrument 5 answers with a syncopated line on the same chord tones. Slot
 // 13 runs F7 up the low bells and down the high ones at once; slot 45, the
-// climax before the drums stop, does the same in sixteenths.
+// climax before the drums stop, runs F7 in sixteenths on both, in contrary
+// motion.
 //
 // The kick keeps off the backbeat (rows 4 and 12) and answers the hi-hat:
 // beats 1, the "and" of 2 and 3 in the busy phrase, half time in the answering
