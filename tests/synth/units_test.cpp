@@ -247,7 +247,9 @@ TEST(Oscillator, NeutralShapeLeavesTheWaveformAndOtherShapesBendIt) {
     const double a = neutral.step(), b = bent.step();
     EXPECT_NEAR(a, 2.0 * neutral.phase() - 1.0, 1e-6);  // the plain rising saw
     EXPECT_EQ(b, waveshape(a, 0.75));                   // the same, bent
-    if (n > 2) EXPECT_NE(a, b);
+    if (n > 2) {
+      EXPECT_NE(a, b);
+    }
   }
 }
 

@@ -4,12 +4,17 @@
 
 #include <unistd.h>
 
+#include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <limits>
+#include <sstream>
 #include <memory>
 #include <vector>
 
 #include "synth/synth.hpp"
 #include "tests/tools/tool_run.hpp"
+#include "tools/capture/levels.hpp"
 
 namespace capture {
 namespace {
@@ -86,6 +91,44 @@ TEST(CaptureAudio, WritesTheWholeSoundtrackAsFloatWav) {
   ASSERT_TRUE(synth::synth_reset(*ws, synth::song_default()));
   synth::synth_render_frames(*ws, *sound, frames);
   for (int i = 0; i < 2 * frames; ++i) ASSERT_EQ(from_file[i], sound->samples[i]) << i;
+}
+
+}  // namespace
+}  // namespace capture
+
+namespace capture {
+namespace {
+
+TEST(Levels, CountsWhatTheClampChangedAndMeasuresBothSides) {
+  Levels l;
+  const struct {
+    float before, after;
+  } values[] = {{0.5f, 0.5f}, {-2.5f, -1.0f}, {1.0f, 1.0f}, {-0.0f, -0.0f},
+                {std::numeric_limits<float>::quiet_NaN(), 1.0f}, {3.0f, 1.0f}};
+  for (int i = 0; i < 6; ++i) levels_add(l, i / 2, values[i].before, values[i].after);
+  EXPECT_EQ(l.clamped, 3);
+  EXPECT_EQ(l.not_finite, 1);
+  EXPECT_EQ(l.peak_before, 3.0);
+  EXPECT_EQ(l.peak_before_frame, 2);
+  EXPECT_EQ(l.peak_after, 1.0);
+  EXPECT_DOUBLE_EQ(levels_rms(l), std::sqrt((0.25 + 1 + 1 + 0 + 1 + 1) / 6));
+}
+
+TEST(Levels, TheSongPushesIntoTheClampAndIsWrittenWithinIt) {
+  const auto r = testing::tool_run(kTool + " levels");
+  ASSERT_EQ(r.exit_code, 0) << r.output;
+  double peak_before = 0, peak_after = 0;
+  long long clamped = -1;
+  std::istringstream lines(r.output);
+  for (std::string line; std::getline(lines, line);) {
+    std::sscanf(line.c_str(), "peak before the clamp %lf", &peak_before);
+    std::sscanf(line.c_str(), "peak after the clamp %lf", &peak_after);
+    std::sscanf(line.c_str(), "values clamped %lld", &clamped);
+  }
+  EXPECT_GT(peak_before, 1.0);  // instruments 3 and 7 feed their envelopes into their own gain
+  EXPECT_EQ(peak_after, 1.0);
+  EXPECT_GT(clamped, 0);
+  EXPECT_EQ(testing::tool_run(kTool + " levels extra").exit_code, 2);
 }
 
 }  // namespace

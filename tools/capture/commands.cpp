@@ -10,6 +10,9 @@ const std::vector<Command>& commands() {
       {"audio", "audio OUT.wav",
        "Renders the whole soundtrack (4,762,368 frames) to a 32-bit float stereo 44,100 Hz WAV file.",
        command_audio},
+      {"levels", "levels",
+       "Renders the soundtrack and prints its peak before and after the clamp, its RMS and the values clamped.",
+       command_levels},
       {"still", "still (--at SECONDS | --sample N) OUT.png",
        "Renders the frame at a time or sample position to a 1920x1080 PNG (headless OpenGL).", command_still},
   };

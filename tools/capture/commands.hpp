@@ -28,6 +28,7 @@ const std::vector<Command>& commands();
 int capture_main(int argc, char** argv);
 
 int command_audio(const Args& args);
+int command_levels(const Args& args);
 int command_still(const Args& args);
 
 }  // namespace capture
