@@ -1,8 +1,10 @@
 // intro-capture still: argument checking, exit codes, and the PNG it writes.
 #include <png.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -137,6 +139,24 @@ TEST_F(StillCommand, ThirtySecondsIsAFrameWithItsLetterbox) {
   EXPECT_EQ(lit_letterbox, 0u);
   EXPECT_GT(lit_band, 1920u * 800u * 9 / 10);
   EXPECT_EQ(files_left(), 2u);
+}
+
+// Where no GL context can be had (here: EGL finds no driver at all), the command
+// says so and fails; it does not crash and leaves no file.
+TEST_F(StillCommand, NoGlContextIsAClearFailure) {
+  const std::string out = path("frame.png");
+  const std::string command = "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent/vendor.json '" INTRO_CAPTURE_PATH
+                              "' still --at 30 '" + out + "' 2>&1";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  char buffer[256];
+  while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+  const int status = ::pclose(pipe);
+  ASSERT_TRUE(WIFEXITED(status)) << output;
+  EXPECT_EQ(WEXITSTATUS(status), 1) << output;
+  EXPECT_NE(output.find("headless GL context"), std::string::npos) << output;
+  EXPECT_EQ(files_left(), 0u);
 }
 
 }  // namespace

@@ -118,17 +118,17 @@ int still_sample_from_args(const Args& args, int32_t& sample, std::string& path)
     std::fprintf(stderr, "%s", kStillUsage);
     return 2;
   }
-  const double song_seconds = static_cast<double>(synth::kSongFrames) / synth::kSampleRate;
+  const double last_seconds = static_cast<double>(synth::kSongFrames - 1) / synth::kSampleRate;
   long long position = 0;
   if (args[0] == "--at") {
     double seconds = 0;
     if (!parse_number(args[1], seconds) || seconds < 0) {
-      std::fprintf(stderr, "intro-capture: --at wants a time in seconds from 0 to %.6f, not '%s'\n%s", song_seconds,
+      std::fprintf(stderr, "intro-capture: --at wants a time in seconds from 0 to %.6f, not '%s'\n%s", last_seconds,
                    args[1].c_str(), kStillUsage);
       return 2;
     }
-    // Seconds past the end would overflow the rounding below; they are refused anyway.
-    position = seconds < song_seconds + 1 ? std::llround(seconds * synth::kSampleRate) : synth::kSongFrames;
+    // Anything past the end is refused below; the bound keeps the rounding in range.
+    position = seconds < 1e9 ? std::llround(seconds * synth::kSampleRate) : synth::kSongFrames;
   } else if (!parse_integer(args[1], position) || position < 0) {
     std::fprintf(stderr, "intro-capture: --sample wants a sample position from 0 to %d, not '%s'\n%s",
                  synth::kSongFrames - 1, args[1].c_str(), kStillUsage);
@@ -136,9 +136,8 @@ int still_sample_from_args(const Args& args, int32_t& sample, std::string& path)
   }
   if (position >= synth::kSongFrames) {
     std::fprintf(stderr,
-                 "intro-capture: %s %s is past the end of the soundtrack (sample %lld; the last is %d, %.6f s)\n",
-                 args[0].c_str(), args[1].c_str(), position, synth::kSongFrames - 1,
-                 static_cast<double>(synth::kSongFrames - 1) / synth::kSampleRate);
+                 "intro-capture: %s %s is past the end of the soundtrack (the last sample is %d, at %.6f s)\n",
+                 args[0].c_str(), args[1].c_str(), synth::kSongFrames - 1, last_seconds);
     return 2;
   }
   path = args[2];
