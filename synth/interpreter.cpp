@@ -1,5 +1,6 @@
 // interpreter.cpp - compiling a chain of unit bytes and running it over a voice.
 #include <cmath>
+#include <initializer_list>
 
 #include "synth/units.hpp"
 
