@@ -17,6 +17,22 @@ void chain_prepare(ChainProgram& program) {
   }
 }
 
+void unit_dispatch(UnitContext& c) {
+  switch (c.op.opcode) {
+    case kEnvelope: unit_envelope(c); break;
+    case kOscillator: unit_oscillator(c); break;
+    case kFilter: unit_filter(c); break;
+    case kDistortion: unit_distortion(c); break;
+    case kDelay: unit_delay(c); break;
+    case kArithmetic: unit_arithmetic(c); break;
+    case kStore: unit_store(c); break;
+    case kPan: unit_pan(c); break;
+    case kOutput: unit_output(c); break;
+    case kAccumulate: unit_accumulate(c); break;
+    default: break;  // Skip
+  }
+}
+
 int chain_run(SynthWorkspace& ws, const ChainProgram& program, VoiceState& voice, Pow2Memo* memo_row,
               double* stack_out) {
   // stack[0] lies below the bottom, so that `top` of an empty stack is valid.
@@ -26,19 +42,7 @@ int chain_run(SynthWorkspace& ws, const ChainProgram& program, VoiceState& voice
     const UnitOp& op = program.ops[i];
     UnitContext c{ws, voice, voice.units[op.position], op, stack + op.depth, memo_row[op.position],
                   lines + op.line_offset, op.step};
-    switch (op.opcode) {
-      case kEnvelope: unit_envelope(c); break;
-      case kOscillator: unit_oscillator(c); break;
-      case kFilter: unit_filter(c); break;
-      case kDistortion: unit_distortion(c); break;
-      case kDelay: unit_delay(c); break;
-      case kArithmetic: unit_arithmetic(c); break;
-      case kStore: unit_store(c); break;
-      case kPan: unit_pan(c); break;
-      case kOutput: unit_output(c); break;
-      case kAccumulate: unit_accumulate(c); break;
-      default: break;
-    }
+    unit_dispatch(c);
   }
   ws.delay_cursor += program.line_count;
   if (stack_out)

@@ -45,6 +45,9 @@ int chain_run(SynthWorkspace& ws, const ChainProgram& program, VoiceState& voice
 // 2^x in double precision.
 double power_of_two(double x);
 
+// Runs the unit of c.op, whatever its kind.
+void unit_dispatch(UnitContext& c);
+
 // Runs the unit whose opcode is known when the program is built.
 template <uint8_t Opcode>
 inline void unit_run(UnitContext& c);

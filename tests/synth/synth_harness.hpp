@@ -56,24 +56,8 @@ struct UnitHarness {
   void run(const UnitOp& op, int position = 0, int depth_after = -1) {
     UnitContext c{*ws, voice, voice.units[position], op, stack + depth, memo, ws->delay_lines + op.line_offset,
                   op.step};
-    run_context(c);
+    unit_dispatch(c);
     if (depth_after >= 0) depth = depth_after;
-  }
-
-  static void run_context(UnitContext& c) {
-    switch (c.op.opcode) {
-      case kEnvelope: unit_envelope(c); break;
-      case kOscillator: unit_oscillator(c); break;
-      case kFilter: unit_filter(c); break;
-      case kDistortion: unit_distortion(c); break;
-      case kDelay: unit_delay(c); break;
-      case kArithmetic: unit_arithmetic(c); break;
-      case kStore: unit_store(c); break;
-      case kPan: unit_pan(c); break;
-      case kOutput: unit_output(c); break;
-      case kAccumulate: unit_accumulate(c); break;
-      default: break;
-    }
   }
 };
 
