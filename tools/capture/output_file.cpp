@@ -13,7 +13,10 @@ namespace fs = std::filesystem;
 
 PendingOutput::PendingOutput(std::string path) : path_(std::move(path)) {
   const fs::path p(path_);
-  const fs::path name = "." + p.filename().string() + ".part-" + std::to_string(::getpid());
+  std::string name = ".";
+  name += p.filename().string();
+  name += ".part-";
+  name += std::to_string(::getpid());
   temp_path_ = (p.parent_path() / name).string();
 }
 
