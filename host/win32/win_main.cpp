@@ -1,0 +1,28 @@
+// The piece's entry on Windows: binds the static records and runs the host.
+//
+// Everything lives in static storage, zero at load: the SoundBuffer (38 MB)
+// and the synthesizer's workspace are bss, so memory is taken only as the
+// synthesizer writes them. The four arguments of WinMain are not used: there
+// is no command line and no setting of any kind.
+#include "host/intro.hpp"
+#include "host/win32/win32_platform.hpp"
+#include "shader/scene_shader.hpp"
+
+namespace {
+
+synth::SoundBuffer sound_buffer;
+synth::SynthWorkspace workspace;
+host::IntroWindow window = {nullptr, nullptr, nullptr, nullptr, 0, "itr", {}, 0, 0};
+host::AudioOut audio;
+host::IntroHost intro;
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  window.instance = GetModuleHandleA(nullptr);
+  intro.window = &window;
+  intro.audio = &audio;
+  intro.shader_source = shader::kSceneSource;
+  intro.sound.job = host::SynthJob{&workspace, &sound_buffer};
+  return host::intro_main(intro);
+}
