@@ -7,18 +7,25 @@
 #include <cstdio>
 
 #include "tools/capture/commands.hpp"
+#include "tools/capture/interrupt.hpp"
 #include "tools/capture/output_file.hpp"
 
 namespace capture {
 
 std::unique_ptr<synth::SoundBuffer> soundtrack_render(bool progress) {
+  return soundtrack_render_to(synth::kSongFrames, progress);
+}
+
+std::unique_ptr<synth::SoundBuffer> soundtrack_render_to(uint32_t frames, bool progress) {
+  if (frames > static_cast<uint32_t>(synth::kSongFrames)) frames = synth::kSongFrames;
   auto ws = std::make_unique<synth::SynthWorkspace>();
   auto sound = std::make_unique<synth::SoundBuffer>();
   synth::synth_reset(*ws, synth::song_default());
   const auto start = std::chrono::steady_clock::now();
   // One second of sound per step: fine enough for progress, coarse enough to cost nothing.
-  while (sound->frames_written.load(std::memory_order_relaxed) < static_cast<uint32_t>(synth::kSongFrames)) {
-    synth::synth_render_frames(*ws, *sound, synth::kSampleRate);
+  while (sound->frames_written.load(std::memory_order_relaxed) < frames && !interrupted()) {
+    const uint32_t left = synth::kSongFrames - sound->frames_written.load(std::memory_order_relaxed);
+    synth::synth_render_frames(*ws, *sound, left < synth::kSampleRate ? left : synth::kSampleRate);
     if (progress) {
       const uint32_t done = sound->frames_written.load(std::memory_order_relaxed);
       const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -33,11 +40,17 @@ std::unique_ptr<synth::SoundBuffer> soundtrack_render(bool progress) {
 bool wav_write(const std::string& path, const synth::SoundBuffer& sound, long first, long count) {
   if (!output_folder_writable(path)) return false;
   PendingOutput out(path);
+  if (!wav_write_file(out.temp_path(), path, sound, first, count)) return false;
+  return out.commit();
+}
+
+bool wav_write_file(const std::string& file_path, const std::string& path, const synth::SoundBuffer& sound,
+                    long first, long count) {
   SF_INFO info{};
   info.samplerate = synth::kSampleRate;
   info.channels = synth::kChannels;
   info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-  SNDFILE* file = sf_open(out.temp_path().c_str(), SFM_WRITE, &info);
+  SNDFILE* file = sf_open(file_path.c_str(), SFM_WRITE, &info);
   if (!file) {
     std::fprintf(stderr, "intro-capture: cannot write '%s': %s\n", path.c_str(), sf_strerror(nullptr));
     return false;
@@ -51,7 +64,7 @@ bool wav_write(const std::string& path, const synth::SoundBuffer& sound, long fi
     std::fprintf(stderr, "intro-capture: cannot write '%s': write failed (disk full?)\n", path.c_str());
     return false;
   }
-  return out.commit();
+  return true;
 }
 
 int command_audio(const Args& args) {

@@ -13,8 +13,16 @@ const std::vector<Command>& commands() {
       {"levels", "levels",
        "Renders the soundtrack and prints its peak before and after the clamp, its RMS and the values clamped.",
        command_levels},
-      {"still", "still (--at SECONDS | --sample N) OUT.png",
-       "Renders the frame at a time or sample position to a 1920x1080 PNG (headless OpenGL).", command_still},
+      {"still", "still (--at SECONDS | --sample N) [--scale S] OUT.png",
+       "Renders the frame at a time or sample position to a 1920x1080 PNG, or point-sampled smaller (headless "
+       "OpenGL).",
+       command_still},
+      {"video", "video [--fps N] [--scale S] [--from SECONDS] [--to SECONDS] OUT.mp4",
+       "Renders the piece, or a stretch of it, frame-exactly to an MP4 file (H.264, AAC) through ffmpeg.",
+       command_video},
+      {"sheet", "sheet [--scale S] [--columns N] OUT.png",
+       "Renders a contact sheet: one labelled frame from the middle of every segment that shows a picture.",
+       command_sheet},
   };
   return list;
 }

@@ -30,5 +30,7 @@ int capture_main(int argc, char** argv);
 int command_audio(const Args& args);
 int command_levels(const Args& args);
 int command_still(const Args& args);
+int command_video(const Args& args);
+int command_sheet(const Args& args);
 
 }  // namespace capture
