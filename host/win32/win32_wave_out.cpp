@@ -2,9 +2,15 @@
 //
 // The device reads the SoundBuffer itself, from the header's data pointer on,
 // as it plays; parts the synthesizer has not reached yet still hold zeros and
-// play as silence. One header serves the whole run: it is prepared once over
-// the whole buffer, and a restart points it at the rest of the buffer from the
-// new start and submits it again.
+// play as silence. One header serves the whole run: it is prepared over the
+// whole buffer and submitted at start; a restart resets the device, points the
+// header at the rest of the buffer from the new start and submits it again.
+//
+// Around that change the header is unprepared and prepared again. Preparation
+// is where the wave mapper takes the data pointer and length when it has to
+// convert the format for the device; a header changed behind its back would go
+// on playing the old range there. Where no conversion is needed the two calls
+// cost nothing.
 #include <cstdio>
 
 #include "host/win32/win32_platform.hpp"
@@ -35,6 +41,12 @@ void header_aim(AudioOut& out, uint32_t start_frame) {
   out.wave_header.dwBufferLength = (out.source.frames - start_frame) * kFrameBytes;
 }
 
+// The source frame the header starts at.
+uint32_t header_start(const AudioOut& out) {
+  const float* data = reinterpret_cast<const float*>(out.wave_header.lpData);
+  return static_cast<uint32_t>((data - out.source.samples) / kAudioChannels);
+}
+
 }  // namespace
 
 int audio_open(AudioOut& out, const AudioSource& source, char* why, int why_size) {
@@ -59,7 +71,11 @@ void audio_play(AudioOut& out, uint32_t start_frame) {
   // Stopping marks the header done and starts the device's count from 0
   // again; at the very first start there is nothing to stop.
   if (out.submitted) waveOutReset(out.wave_out);
-  header_aim(out, start_frame);
+  if (header_start(out) != start_frame) {
+    waveOutUnprepareHeader(out.wave_out, &out.wave_header, sizeof(WAVEHDR));
+    header_aim(out, start_frame);
+    waveOutPrepareHeader(out.wave_out, &out.wave_header, sizeof(WAVEHDR));
+  }
   waveOutWrite(out.wave_out, &out.wave_header, sizeof(WAVEHDR));
   out.submitted = 1;
 }
