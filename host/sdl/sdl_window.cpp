@@ -54,6 +54,10 @@ int text_event(IntroWindow& window, InputEvent& event) {
 int window_init(IntroWindow& window) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
   window.video = 1;
+  // Without a display SDL may settle for a driver that shows nothing; the
+  // piece is a window for a person to watch, so that is no window at all.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) return 0;
 
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);

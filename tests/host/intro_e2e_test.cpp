@@ -1,0 +1,335 @@
+// The piece as a viewer runs it: build/intro in a real X server (Xvfb, GL on
+// Mesa's software rasterizer) with a real sound server (PulseAudio, null sink),
+// watched and driven through X like a person at the keyboard would.
+//
+// Software GL takes seconds for a 1920x1080 frame where a shot is on (and
+// about a tenth of that where nothing is drawn, before 3 s), so the checks
+// work from the few frames there are: the title of a frame is set right after
+// the clock is read for it, so each title change seen is a sample of the
+// clock at a known wall-clock moment.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "synth/synth.hpp"
+#include "tests/support/session.hpp"
+#include "tests/support/x11_client.hpp"
+
+namespace {
+
+using support::now_s;
+
+constexpr double kClockTolerance = 0.25;  // seconds between the piece's clock and the wall clock
+
+// One title line seen, and when.
+struct Seen {
+  double wall;
+  double time;
+  int frame;
+  double offset() const { return time - wall; }
+};
+
+const std::regex kTitleLine(R"(TIME: (\d+\.\d\d)   FRAME: (\d+)   FPS: (\d+\.\d\d|inf|nan) / (\d+\.\d\d|inf|nan))");
+
+// The piece, running, and what its title has shown.
+class Piece {
+ public:
+  bool launch(const std::string& display, std::vector<std::string> env, std::string* why) {
+    dir_ = support::temp_dir("intro-e2e");
+    env.push_back("DISPLAY=" + display);
+    env.push_back("WAYLAND_DISPLAY=");
+    env.push_back("HOME=" + dir_);
+    env.push_back("XDG_RUNTIME_DIR=" + dir_);
+    if (!x_.open(display, why)) return false;
+    launched_ = now_s();
+    return support::child_start(child_, {INTRO_PATH}, env, dir_ + "/stdout", dir_ + "/stderr", -1, why);
+  }
+
+  ~Piece() { support::child_stop(child_, SIGKILL, 1.0); }
+
+  // Waits for the window to appear; returns its first title ("" on timeout).
+  std::string window(double timeout_s) {
+    const double end = now_s() + timeout_s;
+    while (now_s() < end && !support::child_wait(child_, 0.0)) {
+      window_ = x_.window_named("intro");
+      if (window_ != 0) return x_.title(window_);
+      support::child_wait(child_, 0.005);
+      usleep_s(0.005);
+    }
+    return "";
+  }
+
+  // Watches the title every 5 ms until done() or the timeout or the end of
+  // the program; returns done()'s last answer.
+  bool watch(const std::function<bool()>& done, double timeout_s) {
+    const double end = now_s() + timeout_s;
+    for (;;) {
+      sample();
+      if (done()) return true;
+      if (now_s() >= end || support::child_wait(child_, 0.0)) return false;
+      usleep_s(0.005);
+    }
+  }
+
+  void sample() {
+    if (window_ == 0 || child_.ended) return;
+    const std::string text = x_.title(window_);
+    if (text == last_text_) return;
+    last_text_ = text;
+    std::smatch m;
+    if (!std::regex_match(text, m, kTitleLine)) {
+      if (text != "Intro" && !text.empty()) bad_titles_.push_back(text);
+      return;
+    }
+    seen_.push_back(Seen{now_s(), std::stod(m[1].str()), std::stoi(m[2].str())});
+  }
+
+  const std::vector<Seen>& seen() const { return seen_; }
+  const Seen& last() const { return seen_.back(); }
+  const std::vector<std::string>& bad_titles() const { return bad_titles_; }
+  support::XClient& x() { return x_; }
+  unsigned long window_id() const { return window_; }
+  support::Child& child() { return child_; }
+  std::string err() const { return support::file_read(dir_ + "/stderr"); }
+  const std::string& dir() const { return dir_; }
+
+  static void usleep_s(double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }
+
+ private:
+  std::string dir_;
+  support::XClient x_;
+  support::Child child_;
+  unsigned long window_ = 0;
+  double launched_ = 0.0;
+  std::string last_text_;
+  std::vector<Seen> seen_;
+  std::vector<std::string> bad_titles_;
+};
+
+// Presses `key` and waits for the clock to jump by about `seconds` against the
+// wall clock; returns the jump seen (0 if none came).
+double seek_and_measure(Piece& piece, const char* key, int presses, double seconds, bool shift = false) {
+  const double before = piece.last().offset();
+  for (int i = 0; i < presses; ++i) piece.x().key(key, shift);
+  double jump = 0.0;
+  piece.watch(
+      [&] {
+        jump = piece.last().offset() - before;
+        return std::fabs(jump) > std::fabs(seconds) / 2;
+      },
+      90.0);
+  return jump;
+}
+
+// Every frame's clock lies on the wall clock, moved only by the seeks made:
+// `shifts` are the offsets expected, each from the first frame seen at or
+// after its wall time.
+void expect_clock_follows_wall(const std::vector<Seen>& seen, const std::vector<std::pair<double, double>>& shifts) {
+  size_t k = 0;
+  double expected = shifts[0].second;
+  for (const Seen& s : seen) {
+    if (s.time < 0.3) continue;  // the device is still starting
+    while (k + 1 < shifts.size() && s.wall >= shifts[k + 1].first) expected = shifts[++k].second;
+    EXPECT_NEAR(s.offset(), expected, kClockTolerance) << "frame " << s.frame << " at TIME " << s.time;
+  }
+}
+
+// The fraction of pixels in rows [y0, y1) that are not pure black.
+double lit_fraction(const support::Picture& p, int y0, int y1) {
+  size_t lit = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = 0; x < p.width; ++x) {
+      const uint8_t* px = &p.rgb[(static_cast<size_t>(y) * p.width + x) * 3];
+      lit += (px[0] | px[1] | px[2]) != 0 ? 1 : 0;
+    }
+  }
+  return static_cast<double>(lit) / (static_cast<double>(y1 - y0) * p.width);
+}
+
+// The best normalised correlation of the soundtrack's frames [from, from + n)
+// with the recording, over recording frame offsets [lo, hi).
+double best_correlation(const std::vector<float>& recorded, const std::vector<float>& track, int from, int n, long lo,
+                        long hi, long* at) {
+  double track_energy = 0.0;
+  for (int i = 2 * from; i < 2 * (from + n); ++i) track_energy += double(track[i]) * track[i];
+  double best = -1.0;
+  lo = std::max(lo, 0L);
+  hi = std::min(hi, static_cast<long>(recorded.size() / 2) - n);
+  for (long lag = lo; lag < hi; ++lag) {
+    const float* r = &recorded[2 * lag];
+    const float* t = &track[2 * from];
+    double dot = 0.0, energy = 0.0;
+    for (int i = 0; i < 2 * n; ++i) {
+      dot += double(r[i]) * t[i];
+      energy += double(r[i]) * r[i];
+    }
+    const double c = energy > 0.0 ? dot / std::sqrt(energy * track_energy) : 0.0;
+    if (c > best) {
+      best = c;
+      *at = lag;
+    }
+  }
+  return best;
+}
+
+synth::SynthWorkspace workspace;
+synth::SoundBuffer track;
+
+TEST(IntroOnXvfb, PlaysTheSoundtrackWithThePictureOnItsClockSeeksAndQuits) {
+  std::string why;
+  support::SoundServer pulse;
+  ASSERT_TRUE(pulse.start(&why)) << why;
+  support::XServer xserver;
+  ASSERT_TRUE(xserver.start(1920, 1080, &why)) << why;
+  support::Recorder recorder;
+  ASSERT_TRUE(recorder.start(pulse, &why)) << why;
+  Piece piece;
+  ASSERT_TRUE(piece.launch(xserver.display(), {"PULSE_SERVER=" + pulse.address()}, &why)) << why;
+
+  // The window is titled "Intro" until the first frame, then shows the TIME line.
+  EXPECT_EQ(piece.window(60.0), "Intro") << piece.err();
+  ASSERT_NE(piece.window_id(), 0u) << "no window appeared; stderr: " << piece.err();
+  ASSERT_TRUE(piece.watch([&] { return !piece.seen().empty(); }, 120.0)) << "no TIME line; stderr: " << piece.err();
+  piece.x().focus(piece.window_id());
+
+  // Seek forward, back, and eight times forward at once, each measured
+  // against the wall clock.
+  ASSERT_TRUE(piece.watch([&] { return piece.last().time >= 0.5; }, 60.0));
+  std::vector<std::pair<double, double>> shifts = {{0.0, piece.last().offset()}};
+  const double forward = seek_and_measure(piece, "Right", 1, 1.0);
+  EXPECT_NEAR(forward, 1.0, kClockTolerance);
+  shifts.push_back({piece.last().wall, shifts.back().second + 1.0});
+  const double back = seek_and_measure(piece, "Left", 1, -1.0);
+  EXPECT_NEAR(back, -1.0, kClockTolerance);
+  shifts.push_back({piece.last().wall, shifts.back().second - 1.0});
+  const double far = seek_and_measure(piece, "Right", 8, 8.0);
+  EXPECT_NEAR(far, 8.0, 2 * kClockTolerance);  // eight seeks, none lost, no drift between them
+  shifts.push_back({piece.last().wall, shifts.back().second + 8.0});
+  ASSERT_GE(piece.last().time, 9.1) << "the seeks did not reach the shots";
+
+  // Once a frame with a shot on is presented (the next title shows it was),
+  // the picture has black letterbox rows and a drawn band between them.
+  const int shot_frame = piece.last().frame;
+  ASSERT_TRUE(piece.watch([&] { return piece.last().frame > shot_frame; }, 120.0)) << piece.err();
+  const support::Picture picture = piece.x().grab(piece.window_id());
+  support::picture_write_ppm(picture, piece.dir() + "/shot.ppm");
+  ASSERT_EQ(picture.width, 1920);
+  ASSERT_EQ(picture.height, 1080);
+  EXPECT_EQ(lit_fraction(picture, 0, 140), 0.0) << "see " << piece.dir() << "/shot.ppm";
+  EXPECT_EQ(lit_fraction(picture, 940, 1080), 0.0) << "see " << piece.dir() << "/shot.ppm";
+  EXPECT_GT(lit_fraction(picture, 140, 940), 0.5) << "see " << piece.dir() << "/shot.ppm";
+
+  // Escape: the program ends with exit code 0 after at most one more frame.
+  piece.sample();
+  const int frame_at_escape = piece.last().frame;
+  piece.x().key("Escape");
+  piece.watch([] { return false; }, 120.0);
+  ASSERT_TRUE(support::child_wait(piece.child(), 0.0)) << "still running 120 s after Escape";
+  ASSERT_TRUE(WIFEXITED(piece.child().status)) << "ended by signal " << WTERMSIG(piece.child().status);
+  EXPECT_EQ(WEXITSTATUS(piece.child().status), 0);
+  EXPECT_LE(piece.last().frame, frame_at_escape + 1);
+
+  EXPECT_TRUE(piece.bad_titles().empty()) << piece.bad_titles().front();
+  expect_clock_follows_wall(piece.seen(), shifts);
+
+  // What the sound server received is the soundtrack: the recording holds the
+  // opening of the song (played before the first seek) sample for sample.
+  const std::vector<float> recorded = recorder.stop();
+  ASSERT_TRUE(synth::synth_reset(workspace, synth::song_default()));
+  synth::synth_render_frames(workspace, track, 44100);
+  const double sound_began = piece.seen().front().wall - piece.seen().front().time;
+  const long expected_lag = std::lround((sound_began - recorder.started_s()) * 44100.0);
+  long lag = 0;
+  const double c = best_correlation(recorded, std::vector<float>(track.samples, track.samples + 2 * 44100), 4410,
+                                    13230, expected_lag - 30000, expected_lag + 30000, &lag);
+  EXPECT_GT(c, 0.99) << "recorded " << recorded.size() / 2 << " frames; best match at frame " << lag;
+}
+
+TEST(IntroOnXvfb, WithoutASoundServerTheClockStillRuns) {
+  std::string why;
+  support::XServer xserver;
+  ASSERT_TRUE(xserver.start(1920, 1080, &why)) << why;
+  Piece piece;
+  // No server at that address, and no other audio system to fall back on.
+  ASSERT_TRUE(piece.launch(xserver.display(),
+                           {"PULSE_SERVER=unix:/nonexistent/intro-test/native", "SDL_AUDIODRIVER=pulseaudio"}, &why))
+      << why;
+  ASSERT_NE(piece.window(60.0), "") << piece.err();
+  ASSERT_TRUE(piece.watch([&] { return !piece.seen().empty() && piece.last().time >= 0.5; }, 120.0))
+      << "the clock did not advance; stderr: " << piece.err();
+  piece.x().focus(piece.window_id());
+  // Before 3 s nothing is drawn and frames are quick: seek back and forward there.
+  std::vector<std::pair<double, double>> shifts = {{0.0, piece.last().offset()}};
+  ASSERT_TRUE(piece.watch([&] { return piece.last().time >= 1.3; }, 30.0));
+  const double back = seek_and_measure(piece, "percent", 1, -1.0, true);  // typed characters seek too
+  EXPECT_NEAR(back, -1.0, kClockTolerance);
+  shifts.push_back({piece.last().wall, shifts.back().second - 1.0});
+  const double forward = seek_and_measure(piece, "apostrophe", 1, 1.0);
+  EXPECT_NEAR(forward, 1.0, kClockTolerance);
+  shifts.push_back({piece.last().wall, shifts.back().second + 1.0});
+  expect_clock_follows_wall(piece.seen(), shifts);
+  EXPECT_GE(piece.seen().size(), 5u);
+
+  piece.x().key("Escape");
+  ASSERT_TRUE(support::child_wait(piece.child(), 120.0));
+  ASSERT_TRUE(WIFEXITED(piece.child().status));
+  EXPECT_EQ(WEXITSTATUS(piece.child().status), 0);
+  const std::string err = piece.err();
+  EXPECT_NE(err.find("no usable audio device"), std::string::npos) << err;
+  EXPECT_EQ(err.find("no usable audio device"), err.rfind("no usable audio device")) << "said more than once";
+}
+
+TEST(IntroOnXvfb, AContextBelowGl4_3FailsStartUpWithTheWindowInitBox) {
+  std::string why;
+  support::XServer xserver;
+  ASSERT_TRUE(xserver.start(1920, 1080, &why)) << why;
+  Piece piece;
+  ASSERT_TRUE(piece.launch(xserver.display(),
+                           {"MESA_GL_VERSION_OVERRIDE=4.2COMPAT", "PULSE_SERVER=unix:/nonexistent/intro-test/native",
+                            "SDL_AUDIODRIVER=pulseaudio"},
+                           &why))
+      << why;
+  // The box comes after the window is gone, and waits for OK.
+  unsigned long box = 0;
+  const double end = now_s() + 60.0;
+  while (box == 0 && now_s() < end && !support::child_wait(piece.child(), 0.0)) {
+    box = piece.x().window_named("error");
+    Piece::usleep_s(0.01);
+  }
+  ASSERT_NE(box, 0u) << "no box; stderr: " << piece.err();
+  EXPECT_EQ(piece.x().window_named("Intro"), 0u);
+  EXPECT_FALSE(support::child_wait(piece.child(), 1.0)) << "the box did not wait";
+  piece.x().focus(box);
+  piece.x().key("Return");
+  ASSERT_TRUE(support::child_wait(piece.child(), 30.0)) << "the box did not close on Return";
+  ASSERT_TRUE(WIFEXITED(piece.child().status));
+  EXPECT_EQ(WEXITSTATUS(piece.child().status), 0);
+  EXPECT_EQ(piece.err(), "error: window_init()!\n");
+}
+
+TEST(IntroWithoutDisplay, SaysWindowInitFailedAndExitsWithZero) {
+  const std::string dir = support::temp_dir("intro-e2e");
+  std::string why;
+  support::Child child;
+  ASSERT_TRUE(support::child_start(child, {INTRO_PATH}, {"DISPLAY=", "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER="}, "",
+                                   dir + "/stderr", -1, &why))
+      << why;
+  ASSERT_TRUE(support::child_wait(child, 30.0)) << "it runs without a display";
+  ASSERT_TRUE(WIFEXITED(child.status));
+  EXPECT_EQ(WEXITSTATUS(child.status), 0);
+  const std::string err = support::file_read(dir + "/stderr");
+  EXPECT_NE(err.find("error: window_init()!\n"), std::string::npos) << err;
+  EXPECT_EQ(err.find("audio"), std::string::npos) << "sound was started: " << err;
+}
+
+}  // namespace
