@@ -278,7 +278,8 @@ TEST(IntroOnXvfb, WithoutASoundServerTheClockStillRuns) {
   EXPECT_NEAR(forward, 1.0, kClockTolerance);
   shifts.push_back({piece.last().wall, shifts.back().second + 1.0});
   expect_clock_follows_wall(piece.seen(), shifts);
-  EXPECT_GE(piece.seen().size(), 5u);
+  // The frames compared above span more than a second of wall time.
+  EXPECT_GT(piece.last().wall - piece.seen().front().wall, 1.0);
 
   piece.x().key("Escape");
   ASSERT_TRUE(support::child_wait(piece.child(), 120.0));
