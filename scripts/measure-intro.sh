@@ -8,7 +8,7 @@
 #   scripts/measure-intro.sh [build folder] [seconds for intro-measure, default 30]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
+build=$(cd "${1:-$root/build}" && pwd)
 seconds=${2:-30}
 work=$(mktemp -d)
 pids=()
