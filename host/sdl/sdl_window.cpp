@@ -151,7 +151,13 @@ int window_escape_down(IntroWindow& window) {
 
 void window_swap(IntroWindow& window) { SDL_GL_SwapWindow(window.window); }
 
-void window_title_set(IntroWindow& window, const char* text) { SDL_SetWindowTitle(window.window, text); }
+void window_title_set(IntroWindow& window, const char* text) {
+  SDL_SetWindowTitle(window.window, text);
+  // Send it now: otherwise the new title waits in the connection's buffer
+  // until the frame is presented, which on a slow GL is seconds later.
+  // Pumping flushes the connection; the events it reads wait for the next poll.
+  SDL_PumpEvents();
+}
 
 void* gl_proc(const char* name) { return SDL_GL_GetProcAddress(name); }
 

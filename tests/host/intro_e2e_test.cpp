@@ -117,30 +117,39 @@ class Piece {
 };
 
 // Presses `key` and waits for the clock to jump by about `seconds` against the
-// wall clock; returns the jump seen (0 if none came).
+// wall clock, in one of the next two frames (the press may land while the
+// next one is already being made); returns the jump seen (0 if none came).
 double seek_and_measure(Piece& piece, const char* key, int presses, double seconds, bool shift = false) {
+  piece.sample();
   const double before = piece.last().offset();
+  const int frame = piece.last().frame;
   for (int i = 0; i < presses; ++i) piece.x().key(key, shift);
   double jump = 0.0;
   piece.watch(
       [&] {
         jump = piece.last().offset() - before;
-        return std::fabs(jump) > std::fabs(seconds) / 2;
+        return std::fabs(jump) > std::fabs(seconds) / 2 || piece.last().frame > frame + 2;
       },
-      90.0);
+      120.0);
   return jump;
 }
 
-// Every frame's clock lies on the wall clock, moved only by the seeks made:
-// `shifts` are the offsets expected, each from the first frame seen at or
-// after its wall time.
-void expect_clock_follows_wall(const std::vector<Seen>& seen, const std::vector<std::pair<double, double>>& shifts) {
-  size_t k = 0;
-  double expected = shifts[0].second;
-  for (const Seen& s : seen) {
-    if (s.time < 0.3) continue;  // the device is still starting
-    while (k + 1 < shifts.size() && s.wall >= shifts[k + 1].first) expected = shifts[++k].second;
-    EXPECT_NEAR(s.offset(), expected, kClockTolerance) << "frame " << s.frame << " at TIME " << s.time;
+// Between any two frames seen one after the other, the clock advanced as the
+// wall clock did, plus the seeks shown first by the later one (`seeks`: the
+// frame each was first seen in, and its size). The device's clock may fall
+// behind where the machine is so loaded that the sound itself stutters, so
+// each step may lag by a tenth of its length on top of the tolerance.
+void expect_clock_follows_wall(const std::vector<Seen>& seen, const std::vector<std::pair<int, double>>& seeks) {
+  for (size_t i = 1; i < seen.size(); ++i) {
+    const Seen& a = seen[i - 1];
+    const Seen& b = seen[i];
+    if (a.time < 0.3) continue;  // the device is still starting
+    double expected = 0.0;
+    for (const auto& [frame, size] : seeks) expected += (frame > a.frame && frame <= b.frame) ? size : 0.0;
+    const double step = b.offset() - a.offset();
+    EXPECT_LE(step, expected + kClockTolerance) << "frames " << a.frame << " to " << b.frame;
+    EXPECT_GE(step, expected - kClockTolerance - 0.1 * (b.wall - a.wall))
+        << "frames " << a.frame << " to " << b.frame << " at TIME " << a.time << " and " << b.time;
   }
 }
 
@@ -201,20 +210,21 @@ TEST(IntroOnXvfb, PlaysTheSoundtrackWithThePictureOnItsClockSeeksAndQuits) {
   ASSERT_NE(piece.window_id(), 0u) << "no window appeared; stderr: " << piece.err();
   ASSERT_TRUE(piece.watch([&] { return !piece.seen().empty(); }, 120.0)) << "no TIME line; stderr: " << piece.err();
   piece.x().focus(piece.window_id());
+  Piece::usleep_s(0.5);  // the program takes the focus a moment after the server gives it
 
   // Seek forward, back, and eight times forward at once, each measured
   // against the wall clock.
   ASSERT_TRUE(piece.watch([&] { return piece.last().time >= 0.5; }, 60.0));
-  std::vector<std::pair<double, double>> shifts = {{0.0, piece.last().offset()}};
+  std::vector<std::pair<int, double>> seeks;
   const double forward = seek_and_measure(piece, "Right", 1, 1.0);
   EXPECT_NEAR(forward, 1.0, kClockTolerance);
-  shifts.push_back({piece.last().wall, shifts.back().second + 1.0});
+  seeks.push_back({piece.last().frame, 1.0});
   const double back = seek_and_measure(piece, "Left", 1, -1.0);
   EXPECT_NEAR(back, -1.0, kClockTolerance);
-  shifts.push_back({piece.last().wall, shifts.back().second - 1.0});
+  seeks.push_back({piece.last().frame, -1.0});
   const double far = seek_and_measure(piece, "Right", 8, 8.0);
   EXPECT_NEAR(far, 8.0, 2 * kClockTolerance);  // eight seeks, none lost, no drift between them
-  shifts.push_back({piece.last().wall, shifts.back().second + 8.0});
+  seeks.push_back({piece.last().frame, 8.0});
   ASSERT_GE(piece.last().time, 9.1) << "the seeks did not reach the shots";
 
   // Once a frame with a shot on is presented (the next title shows it was),
@@ -240,7 +250,7 @@ TEST(IntroOnXvfb, PlaysTheSoundtrackWithThePictureOnItsClockSeeksAndQuits) {
   EXPECT_LE(piece.last().frame, frame_at_escape + 1);
 
   EXPECT_TRUE(piece.bad_titles().empty()) << piece.bad_titles().front();
-  expect_clock_follows_wall(piece.seen(), shifts);
+  expect_clock_follows_wall(piece.seen(), seeks);
 
   // What the sound server received is the soundtrack: the recording holds the
   // opening of the song (played before the first seek) sample for sample.
@@ -268,16 +278,17 @@ TEST(IntroOnXvfb, WithoutASoundServerTheClockStillRuns) {
   ASSERT_TRUE(piece.watch([&] { return !piece.seen().empty() && piece.last().time >= 0.5; }, 120.0))
       << "the clock did not advance; stderr: " << piece.err();
   piece.x().focus(piece.window_id());
+  Piece::usleep_s(0.5);  // the program takes the focus a moment after the server gives it
   // Before 3 s nothing is drawn and frames are quick: seek back and forward there.
-  std::vector<std::pair<double, double>> shifts = {{0.0, piece.last().offset()}};
+  std::vector<std::pair<int, double>> seeks;
   ASSERT_TRUE(piece.watch([&] { return piece.last().time >= 1.3; }, 30.0));
   const double back = seek_and_measure(piece, "percent", 1, -1.0, true);  // typed characters seek too
   EXPECT_NEAR(back, -1.0, kClockTolerance);
-  shifts.push_back({piece.last().wall, shifts.back().second - 1.0});
+  seeks.push_back({piece.last().frame, -1.0});
   const double forward = seek_and_measure(piece, "apostrophe", 1, 1.0);
   EXPECT_NEAR(forward, 1.0, kClockTolerance);
-  shifts.push_back({piece.last().wall, shifts.back().second + 1.0});
-  expect_clock_follows_wall(piece.seen(), shifts);
+  seeks.push_back({piece.last().frame, 1.0});
+  expect_clock_follows_wall(piece.seen(), seeks);
   // The frames compared above span more than a second of wall time.
   EXPECT_GT(piece.last().wall - piece.seen().front().wall, 1.0);
 
