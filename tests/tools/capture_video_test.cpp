@@ -210,6 +210,7 @@ TEST(VideoCommand, BadInputIsAUsageErrorAndWritesNothing) {
       {"video --from inf " + out, "--from"},
       {"video --at 30 " + out, "unknown option '--at'"},
       {"video --frobnicate 1 " + out, "unknown option '--frobnicate'"},
+      {"video -o " + out, "unknown option '-o'"},
   };
   for (const auto& c : cases) {
     const auto r = tool_run(kTool + " " + c.args);

@@ -36,7 +36,7 @@ std::string args_split(const Args& args, const std::vector<OptionSlot>& options,
   for (const OptionSlot& o : options) *o.seen = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a.size() < 2 || a.compare(0, 2, "--") != 0) {
+    if (a.size() < 2 || a[0] != '-') {
       positionals.push_back(a);
       continue;
     }

@@ -2,8 +2,9 @@
 //
 // Numbers are whole strings or nothing: "30s", "", "nan", "inf" and values that
 // do not fit are refused, never read as a prefix or clipped. Options take their
-// value as the next argument ("--fps 30"); everything not starting with "--" is
-// a positional argument.
+// value as the next argument ("--fps 30", "--from -1" reads "-1" as the value);
+// any other argument that starts with "-" is an unknown option, the rest are
+// positional.
 //
 // What it is for: the small shared vocabulary of the subcommands (times in
 // seconds, sample positions, the picture scale, frames per second).
