@@ -126,7 +126,7 @@ Frame draw(FrameSize size, int32_t sample) {
 // the bit: the program sees the same gl_FragCoord there. Scales whose factor is
 // not a power of two (0.3: 3.33 full pixels per small one) included.
 TEST(FrameRender, SmallPicturesArePointSamplesOfTheFullFrame) {
-  const int32_t sample = 30 * synth::kSampleRate;  // the vehicle close up: fine detail everywhere
+  const int32_t sample = 36 * synth::kSampleRate;  // the aerial view: fine terrain detail everywhere
   const Frame full = draw({1920, 1080}, sample);
   size_t lit = 0;
   for (size_t i = 0; i < full.rgba.size(); i += 4) lit += full.rgba[i] + full.rgba[i + 1] + full.rgba[i + 2] > 0;
@@ -154,7 +154,7 @@ TEST(FrameRender, SmallPicturesArePointSamplesOfTheFullFrame) {
 // The table the sheet is cut by, read back from the program: the values the
 // picture is cut to (see the shader's own timeline tests for how each pixel
 // follows them).
-TEST(Timeline, ReadFromTheSceneProgram) {
+TEST(TimelineProbe, ReadsTheTableFromTheSceneProgram) {
   const struct {
     float start;
     int shot;

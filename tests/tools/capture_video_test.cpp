@@ -285,7 +285,8 @@ TEST(VideoCommand, AnInterruptStopsCleanlyAndLeavesNothing) {
     SCOPED_TRACE(c.name);
     ScratchDir dir(std::string("video-interrupt-") + c.name);
     const std::string out = dir.file("v.mp4");
-    std::vector<std::string> args = {kTool, "video", "--fps", "30", "--scale", "0.05", "--from", "3", out};
+    std::vector<std::string> args = {kTool, "video", "--fps", "30", "--scale", "0.05", "--from", "3", "--to", "40",
+                                     out};  // 1,110 frames: far more than fit in the half second
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
