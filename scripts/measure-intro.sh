@@ -29,7 +29,7 @@ export DISPLAY=":$(head -n1 "$work/display")"
 # Sound server: a null sink in the piece's format, its own socket and folder.
 HOME="$work" XDG_RUNTIME_DIR="$work" XDG_CONFIG_HOME="$work" DBUS_SESSION_BUS_ADDRESS= \
   pulseaudio -n --daemonize=no --system=false --exit-idle-time=-1 --use-pid-file=false \
-  --realtime=false --high-priority=false --disable-shm=true --log-target=stderr \
+  --realtime=false --high-priority=true --disable-shm=true --log-target=stderr \
   "--load=module-native-protocol-unix socket=$work/native auth-anonymous=1" \
   "--load=module-null-sink sink_name=intro format=float32le rate=44100 channels=2" 2>"$work/pulse.log" &
 pids+=($!)

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <regex>
 #include <string>
@@ -55,7 +56,12 @@ class Piece {
     return support::child_start(child_, {INTRO_PATH}, env, dir_ + "/stdout", dir_ + "/stderr", -1, why);
   }
 
-  ~Piece() { support::child_stop(child_, SIGKILL, 1.0); }
+  // Its folder (output, screenshot) stays for a look when the test failed.
+  ~Piece() {
+    support::child_stop(child_, SIGKILL, 1.0);
+    std::error_code ignored;
+    if (!dir_.empty() && !::testing::Test::HasFailure()) std::filesystem::remove_all(dir_, ignored);
+  }
 
   // Waits for the window to appear; returns its first title ("" on timeout).
   std::string window(double timeout_s) {
@@ -143,7 +149,7 @@ void expect_clock_follows_wall(const std::vector<Seen>& seen, const std::vector<
   for (size_t i = 1; i < seen.size(); ++i) {
     const Seen& a = seen[i - 1];
     const Seen& b = seen[i];
-    if (a.time < 0.3) continue;  // the device is still starting
+    if (a.time < 0.5) continue;  // the device is still starting
     double expected = 0.0;
     for (const auto& [frame, size] : seeks) expected += (frame > a.frame && frame <= b.frame) ? size : 0.0;
     const double step = b.offset() - a.offset();
@@ -253,19 +259,25 @@ TEST(IntroOnXvfb, PlaysTheSoundtrackWithThePictureOnItsClockSeeksAndQuits) {
   expect_clock_follows_wall(piece.seen(), seeks);
 
   // What the sound server received is the soundtrack: the recording holds the
-  // opening of the song (played before the first seek) sample for sample.
+  // opening of the song (played before the first seek) sample for sample. A
+  // loaded machine may break the sound up while the program starts, so a
+  // tenth of a second matching anywhere in the opening half second will do.
   const std::vector<float> recorded = recorder.stop();
   ASSERT_TRUE(synth::synth_reset(workspace, synth::song_default()));
   synth::synth_render_frames(workspace, track, 44100);
+  const std::vector<float> opening(track.samples, track.samples + 2 * 44100);
   const double sound_began = piece.seen().front().wall - piece.seen().front().time;
   const long expected_lag = std::lround((sound_began - recorder.started_s()) * 44100.0);
-  long lag = 0;
-  const double c = best_correlation(recorded, std::vector<float>(track.samples, track.samples + 2 * 44100), 4410,
-                                    13230, expected_lag - 30000, expected_lag + 30000, &lag);
-  EXPECT_GT(c, 0.99) << "recorded " << recorded.size() / 2 << " frames; best match at frame " << lag;
+  double best = -1.0;
+  for (int from = 4410; from < 22050 && best < 0.99; from += 4410) {
+    long lag = 0;
+    const double c = best_correlation(recorded, opening, from, 4410, expected_lag - 30000, expected_lag + 30000, &lag);
+    best = std::max(best, c);
+  }
+  EXPECT_GT(best, 0.99) << "recorded " << recorded.size() / 2 << " frames";
 }
 
-TEST(IntroOnXvfb, WithoutASoundServerTheClockStillRuns) {
+TEST(IntroOnXvfb, WithoutASoundServerTheClockStillRunsAndClosingQuits) {
   std::string why;
   support::XServer xserver;
   ASSERT_TRUE(xserver.start(1920, 1080, &why)) << why;
@@ -292,8 +304,9 @@ TEST(IntroOnXvfb, WithoutASoundServerTheClockStillRuns) {
   // The frames compared above span more than a second of wall time.
   EXPECT_GT(piece.last().wall - piece.seen().front().wall, 1.0);
 
-  piece.x().key("Escape");
-  ASSERT_TRUE(support::child_wait(piece.child(), 120.0));
+  // Closing the window ends the program too, with exit code 0.
+  piece.x().close(piece.window_id());
+  ASSERT_TRUE(support::child_wait(piece.child(), 120.0)) << "still running 120 s after the close request";
   ASSERT_TRUE(WIFEXITED(piece.child().status));
   EXPECT_EQ(WEXITSTATUS(piece.child().status), 0);
   const std::string err = piece.err();
@@ -342,6 +355,8 @@ TEST(IntroWithoutDisplay, SaysWindowInitFailedAndExitsWithZero) {
   const std::string err = support::file_read(dir + "/stderr");
   EXPECT_NE(err.find("error: window_init()!\n"), std::string::npos) << err;
   EXPECT_EQ(err.find("audio"), std::string::npos) << "sound was started: " << err;
+  std::error_code ignored;
+  std::filesystem::remove_all(dir, ignored);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -75,6 +77,7 @@ bool child_start(Child& child, const std::vector<std::string>& argv, const std::
   const pid_t pid = fork();
   if (pid == 0) {
     setpgid(0, 0);  // its own group, so stopping it reaches what it starts
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // and it goes if the test program dies
     dup2(out, 1);
     dup2(err, 2);
     const int in = open("/dev/null", O_RDONLY);
@@ -191,7 +194,11 @@ bool XServer::start(int width, int height, std::string* why) {
   return true;
 }
 
-XServer::~XServer() { child_stop(child_, SIGTERM, 5.0); }
+XServer::~XServer() {
+  child_stop(child_, SIGTERM, 5.0);
+  std::error_code ignored;
+  if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
+}
 
 // ---- Sound server -----------------------------------------------------------------
 
@@ -201,13 +208,14 @@ bool SoundServer::start(std::string* why) {
   // A private server: its own folder for runtime files and configuration, no
   // default script (so no hardware, no session bus), anonymous access on its
   // own socket, one null sink in the piece's format. --system=false lets root
-  // run it as a per-user server.
+  // run it as a per-user server. It runs at a raised priority where it may,
+  // as a desktop's sound server does, so that a loaded machine starves it less.
   const std::vector<std::string> env = {"HOME=" + dir_, "XDG_RUNTIME_DIR=" + dir_, "XDG_CONFIG_HOME=" + dir_,
                                         "PULSE_RUNTIME_PATH=" + dir_, "PULSE_STATE_PATH=" + dir_,
                                         "DBUS_SESSION_BUS_ADDRESS=", "DISPLAY="};
   if (!child_start(child_,
                    {"pulseaudio", "-n", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
-                    "--use-pid-file=false", "--realtime=false", "--high-priority=false", "--disable-shm=true",
+                    "--use-pid-file=false", "--realtime=false", "--high-priority=true", "--disable-shm=true",
                     "--log-target=stderr", "--load=module-native-protocol-unix socket=" + dir_ + "/native auth-anonymous=1",
                     "--load=module-null-sink sink_name=intro format=float32le rate=44100 channels=2"},
                    env, "", dir_ + "/pulse.log", -1, why)) {
@@ -230,7 +238,11 @@ bool SoundServer::start(std::string* why) {
   return false;
 }
 
-SoundServer::~SoundServer() { child_stop(child_, SIGTERM, 5.0); }
+SoundServer::~SoundServer() {
+  child_stop(child_, SIGTERM, 5.0);
+  std::error_code ignored;
+  if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
+}
 
 // ---- Recorder ---------------------------------------------------------------------
 

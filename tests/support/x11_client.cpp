@@ -113,6 +113,19 @@ void XClient::resize(unsigned long window, int width, int height) {
   XSync(d, False);
 }
 
+void XClient::close(unsigned long window) {
+  Display* d = as_display(display_);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, window, False, NoEventMask, &event);
+  XSync(d, False);
+}
+
 Picture XClient::grab(unsigned long window) {
   Display* d = as_display(display_);
   Picture picture;

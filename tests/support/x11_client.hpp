@@ -39,6 +39,9 @@ class XClient {
   // "apostrophe", ...), with Shift held if `shift`.
   bool key(const char* keysym_name, bool shift = false);
   void resize(unsigned long window, int width, int height);
+  // Asks the window to close, as a window manager's close button does
+  // (WM_DELETE_WINDOW).
+  void close(unsigned long window);
   // What the window shows now.
   Picture grab(unsigned long window);
 
