@@ -3,7 +3,7 @@
 // watched and driven through X like a person at the keyboard would.
 //
 // Software GL takes seconds for a 1920x1080 frame where a shot is on (and
-// about a tenth of that where nothing is drawn, before 3 s), so the checks
+// much less where nothing is drawn, before 3 s), so the checks
 // work from the few frames there are: the title of a frame is set right after
 // the clock is read for it, so each title change seen is a sample of the
 // clock at a known wall-clock moment.
@@ -87,6 +87,15 @@ class Piece {
     }
   }
 
+  // The program takes the keyboard focus a moment after the server gives it,
+  // when it next reads its events: wait for two frames and half a second.
+  void settle() {
+    sample();
+    const int frame = seen_.empty() ? 0 : seen_.back().frame;
+    const double until = now_s() + 0.5;
+    watch([&] { return now_s() >= until && !seen_.empty() && seen_.back().frame >= frame + 2; }, 60.0);
+  }
+
   void sample() {
     if (window_ == 0 || child_.ended) return;
     const std::string text = x_.title(window_);
@@ -124,20 +133,29 @@ class Piece {
 
 // Presses `key` and waits for the clock to jump by about `seconds` against the
 // wall clock, in one of the next two frames (the press may land while the
-// next one is already being made); returns the jump seen (0 if none came).
-double seek_and_measure(Piece& piece, const char* key, int presses, double seconds, bool shift = false) {
+// next one is already being made). Returns the jump seen (0 if none came) and
+// the wall time between the two frames it was measured over in *span.
+double seek_and_measure(Piece& piece, const char* key, int presses, double seconds, double* span,
+                        bool shift = false) {
   piece.sample();
-  const double before = piece.last().offset();
-  const int frame = piece.last().frame;
+  const Seen before = piece.last();
   for (int i = 0; i < presses; ++i) piece.x().key(key, shift);
   double jump = 0.0;
   piece.watch(
       [&] {
-        jump = piece.last().offset() - before;
-        return std::fabs(jump) > std::fabs(seconds) / 2 || piece.last().frame > frame + 2;
+        jump = piece.last().offset() - before.offset();
+        return std::fabs(jump) > std::fabs(seconds) / 2 || piece.last().frame > before.frame + 2;
       },
       120.0);
+  *span = piece.last().wall - before.wall;
   return jump;
+}
+
+// A seek's jump: its size, give or take the tolerance, less what a loaded
+// machine's stuttering sound may have held the clock back over the span.
+void expect_jump(double jump, double seconds, double span) {
+  EXPECT_LE(jump, seconds + kClockTolerance);
+  EXPECT_GE(jump, seconds - kClockTolerance - 0.1 * span) << "over " << span << " s";
 }
 
 // Between any two frames seen one after the other, the clock advanced as the
@@ -216,7 +234,7 @@ TEST(IntroOnXvfb, PlaysTheSoundtrackWithThePictureOnItsClockSeeksAndQuits) {
   ASSERT_NE(piece.window_id(), 0u) << "no window appeared; stderr: " << piece.err();
   ASSERT_TRUE(piece.watch([&] { return !piece.seen().empty(); }, 120.0)) << "no TIME line; stderr: " << piece.err();
   piece.x().focus(piece.window_id());
-  Piece::usleep_s(0.5);  // the program takes the focus a moment after the server gives it
+  piece.settle();
 
   // Seek forward, back, and eight times forward at once, each measured
   // against the wall clock.
@@ -224,14 +242,13 @@ TEST(IntroOnXvfb, PlaysTheSoundtrackWithThePictureOnItsClockSeeksAndQuits) {
   ASSERT_TRUE(piece.watch([&] { return piece.last().time >= 1.5; }, 60.0));
   const std::vector<Seen> unseeked = piece.seen();
   std::vector<std::pair<int, double>> seeks;
-  const double forward = seek_and_measure(piece, "Right", 1, 1.0);
-  EXPECT_NEAR(forward, 1.0, kClockTolerance);
+  double span = 0.0;
+  expect_jump(seek_and_measure(piece, "Right", 1, 1.0, &span), 1.0, span);
   seeks.push_back({piece.last().frame, 1.0});
-  const double back = seek_and_measure(piece, "Left", 1, -1.0);
-  EXPECT_NEAR(back, -1.0, kClockTolerance);
+  expect_jump(seek_and_measure(piece, "Left", 1, -1.0, &span), -1.0, span);
   seeks.push_back({piece.last().frame, -1.0});
-  const double far = seek_and_measure(piece, "Right", 8, 8.0);
-  EXPECT_NEAR(far, 8.0, 2 * kClockTolerance);  // eight seeks, none lost, no drift between them
+  // Eight at once: none lost, and they add up without drift.
+  expect_jump(seek_and_measure(piece, "Right", 8, 8.0, &span), 8.0, span);
   seeks.push_back({piece.last().frame, 8.0});
   ASSERT_GE(piece.last().time, 9.1) << "the seeks did not reach the shots";
 
@@ -262,20 +279,26 @@ TEST(IntroOnXvfb, PlaysTheSoundtrackWithThePictureOnItsClockSeeksAndQuits) {
 
   // What the sound server received is the soundtrack: the recording holds the
   // opening of the song, played before the first seek, sample for sample. A
-  // loaded machine may break the sound up here and there, so a tenth of a
-  // second matching will do. Each frame seen tells where to look: the
+  // loaded machine may break the sound up here and there, so 50 ms matching
+  // will do. Each frame seen tells where to look: the
   // position its clock read had just been played at the wall time it was seen.
   const std::vector<float> recorded = recorder.stop();
   ASSERT_TRUE(synth::synth_reset(workspace, synth::song_default()));
   synth::synth_render_frames(workspace, track, 2 * 44100);
   const std::vector<float> opening(track.samples, track.samples + 2 * 2 * 44100);
   double best = -1.0;
-  for (const Seen& s : unseeked) {
-    const int from = static_cast<int>(std::lround(s.time * 44100.0));
-    if (s.time < 0.1 || from + 4410 > 2 * 44100 || best > 0.99) continue;
-    const long at = std::lround((s.wall - recorder.started_s()) * 44100.0) - from;
-    long lag = 0;
-    best = std::max(best, best_correlation(recorded, opening, from, 4410, at - 17640, at + 17640, &lag));
+  for (size_t i = 1; i < unseeked.size() && best <= 0.99; ++i) {
+    const Seen& a = unseeked[i - 1];
+    const Seen& b = unseeked[i];
+    // Windows of 50 ms between two frames seen; where each lies in the
+    // recording follows from the clock, a frame at a time.
+    for (double t = std::max(a.time, 0.1); t + 0.05 < b.time && t < 1.9 && best <= 0.99; t += 0.05) {
+      const int from = static_cast<int>(std::lround(t * 44100.0));
+      const double wall = a.wall + (t - a.time) / (b.time - a.time) * (b.wall - a.wall);
+      const long at = std::lround((wall - recorder.started_s()) * 44100.0) - from;
+      long lag = 0;
+      best = std::max(best, best_correlation(recorded, opening, from, 2205, at - 22050, at + 22050, &lag));
+    }
   }
   EXPECT_GT(best, 0.99) << "recorded " << recorded.size() / 2 << " frames; " << unseeked.size() << " frames seen";
 }
@@ -293,15 +316,15 @@ TEST(IntroOnXvfb, WithoutASoundServerTheClockStillRunsAndClosingQuits) {
   ASSERT_TRUE(piece.watch([&] { return !piece.seen().empty() && piece.last().time >= 0.5; }, 120.0))
       << "the clock did not advance; stderr: " << piece.err();
   piece.x().focus(piece.window_id());
-  Piece::usleep_s(0.5);  // the program takes the focus a moment after the server gives it
+  piece.settle();
   // Before 3 s nothing is drawn and frames are quick: seek back and forward there.
   std::vector<std::pair<int, double>> seeks;
   ASSERT_TRUE(piece.watch([&] { return piece.last().time >= 1.3; }, 30.0));
-  const double back = seek_and_measure(piece, "percent", 1, -1.0, true);  // typed characters seek too
-  EXPECT_NEAR(back, -1.0, kClockTolerance);
+  double span = 0.0;
+  // Typed characters seek too.
+  expect_jump(seek_and_measure(piece, "percent", 1, -1.0, &span, true), -1.0, span);
   seeks.push_back({piece.last().frame, -1.0});
-  const double forward = seek_and_measure(piece, "apostrophe", 1, 1.0);
-  EXPECT_NEAR(forward, 1.0, kClockTolerance);
+  expect_jump(seek_and_measure(piece, "apostrophe", 1, 1.0, &span), 1.0, span);
   seeks.push_back({piece.last().frame, 1.0});
   expect_clock_follows_wall(piece.seen(), seeks);
   // The frames compared above span more than a second of wall time.

@@ -246,12 +246,14 @@ SoundServer::~SoundServer() {
 
 // ---- Recorder ---------------------------------------------------------------------
 
+// The recorder keeps the server's default, generous buffer: a recorder that
+// is not scheduled in time on a loaded machine would otherwise lose samples.
 bool Recorder::start(const SoundServer& server, std::string* why) {
   path_ = server.dir() + "/monitor.f32";
   started_s_ = now_s();
   return child_start(child_,
                      {"parec", "--server=" + server.address(), "--device=intro.monitor", "--format=float32le",
-                      "--rate=44100", "--channels=2", "--raw", "--latency-msec=20"},
+                      "--rate=44100", "--channels=2", "--raw"},
                      {}, path_, server.dir() + "/parec.log", -1, why);
 }
 
