@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/tools/capture_files.hpp"
 #include "tools/capture/commands.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
+using capture::testing::png_read;
+using capture::testing::RgbImage;
 
 int run_capture(std::vector<std::string> args) {
   args.insert(args.begin(), "intro-capture");
@@ -34,31 +37,6 @@ class StillCommand : public ::testing::Test {
   size_t files_left() const { return static_cast<size_t>(std::distance(fs::directory_iterator(folder_), {})); }
   fs::path folder_;
 };
-
-struct Image {
-  int width = 0, height = 0;
-  std::vector<uint8_t> rgb;
-  const uint8_t* at(int x, int row_from_top) const { return &rgb[(row_from_top * width + x) * 3]; }
-};
-
-Image read_png(const std::string& path) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  Image out;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) {
-    ADD_FAILURE() << "not a PNG: " << path << ": " << image.message;
-    return out;
-  }
-  image.format = PNG_FORMAT_RGB;
-  out.rgb.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr)) {
-    ADD_FAILURE() << image.message;
-    return out;
-  }
-  out.width = static_cast<int>(image.width);
-  out.height = static_cast<int>(image.height);
-  return out;
-}
 
 TEST_F(StillCommand, BadArgumentsAreUsageErrorsAndWriteNothing) {
   const std::string out = path("frame.png");
@@ -105,7 +83,7 @@ TEST_F(StillCommand, AnUnwritablePathFailsAtOnce) {
 TEST_F(StillCommand, TheLastSampleIsAllowedAndBlack) {
   const std::string out = path("last.png");
   ASSERT_EQ(run_capture({"still", "--sample", "4762367", out}), 0);
-  const Image image = read_png(out);
+  const RgbImage image = png_read(out);
   ASSERT_EQ(image.width, 1920);
   ASSERT_EQ(image.height, 1080);
   size_t lit = 0;
@@ -120,7 +98,7 @@ TEST_F(StillCommand, ThirtySecondsIsAFrameWithItsLetterbox) {
   const std::string by_time = path("30s.png"), by_sample = path("1323000.png");
   ASSERT_EQ(run_capture({"still", "--at", "30", by_time}), 0);
   ASSERT_EQ(run_capture({"still", "--sample", "1323000", by_sample}), 0);
-  const Image a = read_png(by_time), b = read_png(by_sample);
+  const RgbImage a = png_read(by_time), b = png_read(by_sample);
   ASSERT_EQ(a.width, 1920);
   ASSERT_EQ(a.height, 1080);
   EXPECT_EQ(a.rgb, b.rgb);
@@ -128,7 +106,7 @@ TEST_F(StillCommand, ThirtySecondsIsAFrameWithItsLetterbox) {
   size_t lit_letterbox = 0, lit_band = 0;
   for (int row = 0; row < 1080; ++row) {
     for (int x = 0; x < 1920; ++x) {
-      const uint8_t* p = a.at(x, row);
+      const uint8_t* p = &a.rgb[(static_cast<size_t>(row) * a.width + x) * 3];
       const bool lit = p[0] + p[1] + p[2] > 0;
       if (row < 140 || row >= 940)
         lit_letterbox += lit;

@@ -177,18 +177,6 @@ void expect_clock_follows_wall(const std::vector<Seen>& seen, const std::vector<
   }
 }
 
-// The fraction of pixels in rows [y0, y1) that are not pure black.
-double lit_fraction(const support::Picture& p, int y0, int y1) {
-  size_t lit = 0;
-  for (int y = y0; y < y1; ++y) {
-    for (int x = 0; x < p.width; ++x) {
-      const uint8_t* px = &p.rgb[(static_cast<size_t>(y) * p.width + x) * 3];
-      lit += (px[0] | px[1] | px[2]) != 0 ? 1 : 0;
-    }
-  }
-  return static_cast<double>(lit) / (static_cast<double>(y1 - y0) * p.width);
-}
-
 // The best normalised correlation of the soundtrack's frames [from, from + n)
 // with the recording, over recording frame offsets [lo, hi).
 double best_correlation(const std::vector<float>& recorded, const std::vector<float>& track, int from, int n, long lo,
@@ -260,9 +248,9 @@ TEST(IntroOnXvfb, PlaysTheSoundtrackWithThePictureOnItsClockSeeksAndQuits) {
   support::picture_write_ppm(picture, piece.dir() + "/shot.ppm");
   ASSERT_EQ(picture.width, 1920);
   ASSERT_EQ(picture.height, 1080);
-  EXPECT_EQ(lit_fraction(picture, 0, 140), 0.0) << "see " << piece.dir() << "/shot.ppm";
-  EXPECT_EQ(lit_fraction(picture, 940, 1080), 0.0) << "see " << piece.dir() << "/shot.ppm";
-  EXPECT_GT(lit_fraction(picture, 140, 940), 0.5) << "see " << piece.dir() << "/shot.ppm";
+  EXPECT_EQ(support::picture_lit_fraction(picture, 0, 140), 0.0) << "see " << piece.dir() << "/shot.ppm";
+  EXPECT_EQ(support::picture_lit_fraction(picture, 940, 1080), 0.0) << "see " << piece.dir() << "/shot.ppm";
+  EXPECT_GT(support::picture_lit_fraction(picture, 140, 940), 0.5) << "see " << piece.dir() << "/shot.ppm";
 
   // Escape: the program ends with exit code 0 after at most one more frame.
   piece.sample();

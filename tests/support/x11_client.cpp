@@ -150,6 +150,17 @@ Picture XClient::grab(unsigned long window) {
   return picture;
 }
 
+double picture_lit_fraction(const Picture& picture, int y0, int y1) {
+  size_t lit = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
+      const uint8_t* px = &picture.rgb[(static_cast<size_t>(y) * picture.width + x) * 3];
+      lit += (px[0] | px[1] | px[2]) != 0 ? 1 : 0;
+    }
+  }
+  return static_cast<double>(lit) / (static_cast<double>(y1 - y0) * picture.width);
+}
+
 void picture_write_ppm(const Picture& picture, const std::string& path) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (f == nullptr) return;

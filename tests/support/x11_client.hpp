@@ -52,4 +52,7 @@ class XClient {
 // Writes a picture as a binary PPM (for a person to look at after a failure).
 void picture_write_ppm(const Picture& picture, const std::string& path);
 
+// The fraction of pixels in rows [y0, y1) that are not pure black.
+double picture_lit_fraction(const Picture& picture, int y0, int y1);
+
 }  // namespace support

@@ -285,18 +285,6 @@ void seeks_from_the_end(WineRun& run, unsigned long window, Key back, Key forwar
   EXPECT_NEAR(run.offset(n - 1), run.offset(n - 2), kClockTolerance) << run.history();
 }
 
-// The fraction of pixels in rows [y0, y1) that are not pure black.
-double lit_fraction(const support::Picture& p, int y0, int y1) {
-  size_t lit = 0;
-  for (int y = y0; y < y1; ++y) {
-    for (int x = 0; x < p.width; ++x) {
-      const uint8_t* px = &p.rgb[(static_cast<size_t>(y) * p.width + x) * 3];
-      lit += (px[0] | px[1] | px[2]) != 0 ? 1 : 0;
-    }
-  }
-  return static_cast<double>(lit) / (static_cast<double>(y1 - y0) * p.width);
-}
-
 // Whether the recording holds, sample for sample and starting somewhere in
 // its frames [lo, hi), one of the 10 ms pieces of the soundtrack that follow
 // one another from frame `from` for `seconds`. Pieces are looked for one by
@@ -379,15 +367,15 @@ TEST(IntroExeUnderWine, OpensItsWindowPlaysTheSoundtrackOnItsClockSeeksAndQuitsO
   const double end = now_s() + 120.0;
   while (now_s() < end && !run.ended()) {
     picture = run.x().grab(window);
-    if (picture.width == 1920 && picture.height == 1080 && lit_fraction(picture, 140, 940) > 0.5) break;
+    if (picture.width == 1920 && picture.height == 1080 && support::picture_lit_fraction(picture, 140, 940) > 0.5) break;
     run.watch([] { return false; }, 0.3);
   }
   support::picture_write_ppm(picture, run.dir() + "/shot.ppm");
   ASSERT_EQ(picture.width, 1920);
   ASSERT_EQ(picture.height, 1080);
-  EXPECT_GT(lit_fraction(picture, 140, 940), 0.5) << "see " << run.dir() << "/shot.ppm";
-  EXPECT_EQ(lit_fraction(picture, 0, 140), 0.0) << "see " << run.dir() << "/shot.ppm";
-  EXPECT_EQ(lit_fraction(picture, 940, 1080), 0.0) << "see " << run.dir() << "/shot.ppm";
+  EXPECT_GT(support::picture_lit_fraction(picture, 140, 940), 0.5) << "see " << run.dir() << "/shot.ppm";
+  EXPECT_EQ(support::picture_lit_fraction(picture, 0, 140), 0.0) << "see " << run.dir() << "/shot.ppm";
+  EXPECT_EQ(support::picture_lit_fraction(picture, 940, 1080), 0.0) << "see " << run.dir() << "/shot.ppm";
 
   // Escape ends the program with exit code 0: the frame being drawn when the
   // key came, and at most one more.
