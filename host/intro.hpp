@@ -42,6 +42,12 @@ struct IntroHost {
   int quit;                   // a quit event was taken in this pass
 };
 
+// What an entry does first: binds its static records to the host (the
+// backend's window and audio records, the synthesizer's workspace and the
+// SoundBuffer it fills, and the fragment program text).
+void intro_bind(IntroHost& host, IntroWindow& window, AudioOut& audio, synth::SynthWorkspace& workspace,
+                synth::SoundBuffer& buffer, const char* shader_source);
+
 // Checks the eight GL entry points and creates the program from
 // host.shader_source, leaving it current. Returns 0 when an entry point is
 // missing. A program that fails to link is not a failure: its log is shown in

@@ -3,6 +3,14 @@
 
 namespace host {
 
+void intro_bind(IntroHost& host, IntroWindow& window, AudioOut& audio, synth::SynthWorkspace& workspace,
+                synth::SoundBuffer& buffer, const char* shader_source) {
+  host.window = &window;
+  host.audio = &audio;
+  host.shader_source = shader_source;
+  host.sound.job = SynthJob{&workspace, &buffer};
+}
+
 int intro_start(IntroHost& host) {
   if (!window_init(*host.window)) {
     window_end(*host.window);  // releases whatever part was made

@@ -22,10 +22,7 @@ host::IntroHost intro;
 
 int main() {
   SDL_SetMainReady();
-  intro.window = &window;
-  intro.audio = &audio;
-  intro.shader_source = shader::kSceneSource;
-  intro.sound.job = host::SynthJob{&workspace, &sound_buffer};
+  host::intro_bind(intro, window, audio, workspace, sound_buffer, shader::kSceneSource);
   const int result = host::intro_main(intro);
   SDL_Quit();
   return result;

@@ -61,10 +61,7 @@ struct Lead {
 int main(int argc, char** argv) {
   SDL_SetMainReady();
   const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
-  intro.window = &window;
-  intro.audio = &audio;
-  intro.shader_source = shader::kSceneSource;
-  intro.sound.job = host::SynthJob{&workspace, &sound_buffer};
+  host::intro_bind(intro, window, audio, workspace, sound_buffer, shader::kSceneSource);
 
   if (!host::intro_start(intro)) {
     std::fprintf(stderr, "intro-measure: the piece did not start\n");

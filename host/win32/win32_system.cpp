@@ -1,4 +1,5 @@
 // The Windows backend: message boxes, the thread, sleeping and the clock.
+#include "host/backend_support.hpp"
 #include "host/win32/win32_platform.hpp"
 
 namespace host {
@@ -6,20 +7,9 @@ namespace host {
 namespace {
 
 // CreateThread calls a routine of its own signature (and, on 32-bit x86, its
-// own calling convention), so the piece's routine and its argument wait here
-// for the new thread to pick them up. The piece starts one thread; a few slots
-// leave room without any allocation.
-struct ThreadStart {
-  void (*routine)(void*);
-  void* argument;
-};
-constexpr int kThreadSlots = 4;
-ThreadStart thread_starts[kThreadSlots];
-volatile LONG thread_slots_used = 0;
-
+// own calling convention): the piece's routine and its argument wait in a slot.
 DWORD WINAPI thread_entry(LPVOID slot) {
-  const ThreadStart& start = *static_cast<const ThreadStart*>(slot);
-  start.routine(start.argument);
+  thread_slot_run(slot);
   return 0;
 }
 
@@ -37,12 +27,11 @@ void message_box(const char* text, const char* caption) {
 }
 
 int thread_start(void (*routine)(void*), void* argument) {
-  const LONG slot = InterlockedIncrement(&thread_slots_used) - 1;
-  if (slot >= kThreadSlots) return 0;
-  thread_starts[slot] = ThreadStart{routine, argument};
+  ThreadStart* slot = thread_slot_take(routine, argument);
+  if (slot == nullptr) return 0;
   // Runs at once; the handle is not kept: the thread is never waited for,
   // closed or stopped, and ends with its routine or with the process.
-  return CreateThread(nullptr, 0, thread_entry, &thread_starts[slot], 0, nullptr) != nullptr ? 1 : 0;
+  return CreateThread(nullptr, 0, thread_entry, slot, 0, nullptr) != nullptr ? 1 : 0;
 }
 
 void sleep_ms(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
@@ -52,9 +41,7 @@ uint64_t clock_ns() {
   LARGE_INTEGER frequency;
   QueryPerformanceCounter(&counter);
   QueryPerformanceFrequency(&frequency);
-  const uint64_t ticks = static_cast<uint64_t>(counter.QuadPart);
-  const uint64_t rate = static_cast<uint64_t>(frequency.QuadPart);
-  return ticks / rate * 1000000000u + ticks % rate * 1000000000u / rate;
+  return ticks_to_ns(static_cast<uint64_t>(counter.QuadPart), static_cast<uint64_t>(frequency.QuadPart));
 }
 
 }  // namespace host

@@ -20,9 +20,6 @@ host::IntroHost intro;
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   window.instance = GetModuleHandleA(nullptr);
-  intro.window = &window;
-  intro.audio = &audio;
-  intro.shader_source = shader::kSceneSource;
-  intro.sound.job = host::SynthJob{&workspace, &sound_buffer};
+  host::intro_bind(intro, window, audio, workspace, sound_buffer, shader::kSceneSource);
   return host::intro_main(intro);
 }

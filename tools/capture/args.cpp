@@ -9,6 +9,12 @@
 
 namespace capture {
 
+int usage_fail(const char* usage, const std::string& why) {
+  if (!why.empty()) std::fprintf(stderr, "intro-capture: %s\n", why.c_str());
+  std::fprintf(stderr, "%s", usage);
+  return 2;
+}
+
 bool parse_number(const std::string& text, double& value) {
   if (text.empty()) return false;
   errno = 0;

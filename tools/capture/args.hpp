@@ -8,8 +8,8 @@
 //
 // What it is for: the small shared vocabulary of the subcommands (times in
 // seconds, sample positions, the picture scale, frames per second).
-// What it is not for: printing usage (each command knows its own) or deciding
-// what a command does with the values.
+// What it is not for: deciding what a command does with the values (each
+// command also keeps its own usage text).
 #pragma once
 
 #include <cstdint>
@@ -19,6 +19,10 @@
 #include "tools/capture/commands.hpp"
 
 namespace capture {
+
+// Prints "intro-capture: why" (when there is a why) and the command's usage
+// line on stderr; returns 2, the exit code of bad usage.
+int usage_fail(const char* usage, const std::string& why);
 
 // A finite decimal number, the whole string.
 bool parse_number(const std::string& text, double& value);

@@ -39,11 +39,7 @@ struct SheetRequest {
   std::string path;
 };
 
-int usage_error(const std::string& why) {
-  if (!why.empty()) std::fprintf(stderr, "intro-capture: %s\n", why.c_str());
-  std::fprintf(stderr, "%s", kSheetUsage);
-  return 2;
-}
+int usage_error(const std::string& why) { return usage_fail(kSheetUsage, why); }
 
 int sheet_request_from_args(const Args& args, SheetRequest& request) {
   std::string scale, columns;

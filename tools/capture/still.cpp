@@ -29,11 +29,7 @@ struct StillRequest {
   std::string path;
 };
 
-int usage_error(const std::string& why) {
-  if (!why.empty()) std::fprintf(stderr, "intro-capture: %s\n", why.c_str());
-  std::fprintf(stderr, "%s", kStillUsage);
-  return 2;
-}
+int usage_error(const std::string& why) { return usage_fail(kStillUsage, why); }
 
 // Reads the arguments; returns 0, or 2 after printing why.
 int still_request_from_args(const Args& args, StillRequest& request) {

@@ -46,11 +46,7 @@ struct VideoRequest {
   std::string path;
 };
 
-int usage_error(const std::string& why) {
-  if (!why.empty()) std::fprintf(stderr, "intro-capture: %s\n", why.c_str());
-  std::fprintf(stderr, "%s", kVideoUsage);
-  return 2;
-}
+int usage_error(const std::string& why) { return usage_fail(kVideoUsage, why); }
 
 int video_request_from_args(const Args& args, VideoRequest& request) {
   std::string fps, scale, from, to;
