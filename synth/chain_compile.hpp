@@ -115,7 +115,6 @@ constexpr bool chain_compile(const uint16_t* delay_lengths, Cursors& cursors, Ch
       case kOscillator: {
         const uint8_t wave = op.raw[6] & (kSine | kTrisaw | kPulse | kNoise | kGate);
         if (wave == 0 || (wave & (wave - 1)) != 0) return detail::fail(error, "an Oscillator needs exactly one waveform");
-        if (wave == kNoise) ++program.noise_units;
         break;
       }
       case kDelay: {

@@ -199,7 +199,6 @@ struct ChainProgram {
   int32_t end_depth;        // values it leaves on the stack (0 in a well-formed song)
   int32_t parameter_bytes;  // parameter bytes its units take
   int32_t line_count;       // delay lines its Delay units take per run
-  int32_t noise_units;      // Noise oscillators in it
 };
 
 // A memoised power of two for one unit of one voice: the last argument and

@@ -58,14 +58,13 @@ TEST(ChainCompile, PanAndSkipTakeAPositionButNoBytes) {
   EXPECT_EQ(env->depth, 2);  // below it: the sum, then Pan's pair
 }
 
-TEST(ChainCompile, TracksDepthDelayLinesAndNoise) {
+TEST(ChainCompile, TracksDepthAndDelayLines) {
   const Compiled c = compile({kAccumulate, kDelay, kArithmetic, kDelay, kOscillator, kArithmetic, kOutput},
                              {8, 40, 128, 125, 64, 0, 8, kSwap, 40, 128, 125, 64, 8, 8, 64, 64, 0, 64, 64, 128,
                               kNoise, kAddPop, 64, 0});
   ASSERT_TRUE(c.ok) << c.error;
   EXPECT_EQ(c.program.max_depth, 3);
   EXPECT_EQ(c.program.line_count, 16);
-  EXPECT_EQ(c.program.noise_units, 1);
   EXPECT_EQ(c.program.end_depth, 0);
   EXPECT_EQ(c.program.ops[3].line_offset, 8);
   EXPECT_EQ(c.program.ops[3].lengths[0], 1140);
